@@ -1,0 +1,34 @@
+#include "app/startup.h"
+
+#include "app/gl.h"
+#include "app/projection.h"
+#include "app/view_state.h"
+#include "nav/nav.h"
+#include "scene/scene.h"
+
+ViewState view = kStartViewState;
+float savedModelview[16] = {};
+
+void openWindow(int* argc, char** argv) {
+  glutInit(argc, argv);
+  glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGB);
+  glutInitWindowPosition(kWindowX, kWindowY);
+  glutInitWindowSize(kWindowWidth, kWindowHeight);
+  glutCreateWindow(kWindowTitle);
+}
+
+void initGl() {
+  glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
+  glEnable(GL_DEPTH_TEST);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glTranslatef(view.sceneOffset.x, view.sceneOffset.y, view.sceneOffset.z);
+}
+
+void registerCallbacks() {
+  glutDisplayFunc(drawFrame);
+  glutKeyboardFunc(onKey);
+  glutReshapeFunc(onReshape);
+  glutIdleFunc(drawFrame);
+  glutSpecialFunc(onSpecialKey);
+}

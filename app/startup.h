@@ -1,0 +1,19 @@
+// Window creation, starting GL state and callback registration.
+#pragma once
+
+constexpr const char* kWindowTitle = "Velmora";
+constexpr int kWindowX = 100;  // screen position of the window, pixels
+constexpr int kWindowY = 150;
+constexpr int kWindowWidth = 500;  // starting window size, pixels
+constexpr int kWindowHeight = 500;
+
+// Hands the command line to the toolkit and creates the one window with its
+// double-buffered RGB context (no depth buffer is requested).
+void openWindow(int* argc, char** argv);
+
+// Black clear colour, depth test on, and the persistent modelview matrix: a
+// translation to the scene offset. Leaves GL_MODELVIEW current.
+void initGl();
+
+// Display, keyboard, reshape, idle and special-key callbacks, in that order.
+void registerCallbacks();

@@ -1,0 +1,26 @@
+// The viewer's whole state: one record that lives for the run, plus the
+// scratch copy of the modelview matrix used while an eye-space move runs.
+#pragma once
+
+struct Vec3f {
+  float x, y, z;
+};
+
+struct ViewState {
+  Vec3f sceneOffset;   // eye-space position of the scene origin, scene units
+  float windowWidth;   // window width in pixels from the last reshape
+  float windowHeight;  // window height in pixels, never 0 (0 is stored as 1)
+  int panMode;         // 1: arrow keys pan; 0: they orbit about the origin
+  int fullAxes;        // 1: gizmo axes run from -length to +length
+  int usePerspective;  // 1: perspective projection; 0: orthographic
+  int showAxes;        // 1: the frame draws the axis gizmo
+};
+
+// Starting values, before anything runs.
+constexpr ViewState kStartViewState = {{0.0f, 0.0f, -6.0f}, 1.0f, 1.0f, 0, 0, 1, 1};
+
+extern ViewState view;
+extern float savedModelview[16];  // column-major, as GL_MODELVIEW_MATRIX gives it
+
+// Toggles a 0-or-1 flag: 1 if it was 0, 0 otherwise.
+inline void toggleFlag(int& flag) { flag = (flag == 0) ? 1 : 0; }

@@ -1,0 +1,36 @@
+#include "app/gl.h"
+#include "app/view_state.h"
+#include "scene/scene.h"
+
+// Carries the road's 2-D drawing coordinates into scene units.
+constexpr float kRoadScaleX = 0.01f;
+constexpr float kRoadScaleY = 0.02f;
+constexpr float kRoadScaleZ = 0.01f;
+constexpr float kRoadShiftX = -300.0f;
+constexpr float kRoadShiftY = -150.0f;
+
+void drawFrame() {
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+  // The gizmo changes no matrix, so it needs no push and pop.
+  if (view.showAxes != 0) {
+    drawAxes(kAxisLength, view.fullAxes);
+  }
+
+  glPushMatrix();
+  glScalef(kRoadScaleX, kRoadScaleY, kRoadScaleZ);
+  glTranslatef(kRoadShiftX, kRoadShiftY, 0.0f);
+  drawRoad();
+  glPopMatrix();
+
+  glPushMatrix();
+  drawCar1();
+  glPopMatrix();
+
+  glPushMatrix();
+  drawCar2();
+  glPopMatrix();
+
+  glFlush();
+  glutSwapBuffers();
+}

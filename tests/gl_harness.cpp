@@ -1,0 +1,137 @@
+#include "tests/gl_harness.h"
+
+#include <GL/freeglut.h>
+#include <png.h>
+
+#include <unistd.h>
+#include <cmath>
+#include <cstdio>
+#include <glm/gtc/matrix_transform.hpp>
+
+#include <gtest/gtest.h>
+
+#include "app/projection.h"
+#include "app/startup.h"
+#include "app/view_state.h"
+#include "scene/scene.h"
+
+namespace {
+constexpr int kHarnessWindowSize = 800;  // room for every viewport a test sets
+void noDisplay() {}
+}  // namespace
+
+std::string describe(Rgb c) {
+  char text[32];
+  std::snprintf(text, sizeof text, "(%d, %d, %d)", c.r, c.g, c.b);
+  return text;
+}
+
+Rgb Image::at(int x, int y) const {
+  const std::size_t i =
+      3 * (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x));
+  return {rgb[i], rgb[i + 1], rgb[i + 2]};
+}
+
+int Image::count(Rgb c) const {
+  int n = 0;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) n += (at(x, y) == c) ? 1 : 0;
+  return n;
+}
+
+void resetViewer(int width, int height) {
+  view = kStartViewState;
+  initGl();
+  onReshape(width, height);
+}
+
+Image drawAndRead() {
+  drawFrame();
+  glFinish();
+  Image image;
+  image.width = static_cast<int>(view.windowWidth);
+  image.height = static_cast<int>(view.windowHeight);
+  image.rgb.resize(3 * static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height));
+  glReadBuffer(GL_BACK);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, image.width, image.height, GL_RGB, GL_UNSIGNED_BYTE, image.rgb.data());
+  return image;
+}
+
+std::string savePng(const Image& image, const std::string& name) {
+  const std::string path = std::string(VELMORA_ARTIFACT_DIR) + "/" + name + ".png";
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return path;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  png_init_io(png, file);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height), 8,
+               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  for (int y = image.height - 1; y >= 0; --y) {  // PNG rows run top down
+    png_write_row(png, &image.rgb[3 * static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width)]);
+  }
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  std::fclose(file);
+  return path;
+}
+
+bool colourNear(const Image& image, glm::dvec2 p, Rgb c, int radius) {
+  const int cx = static_cast<int>(std::floor(p.x)), cy = static_cast<int>(std::floor(p.y));
+  for (int y = cy - radius; y <= cy + radius; ++y)
+    for (int x = cx - radius; x <= cx + radius; ++x)
+      if (image.contains(x, y) && image.at(x, y) == c) return true;
+  return false;
+}
+
+glm::dmat4 readMatrix(GLenum which) {
+  GLfloat m[16];
+  glGetFloatv(which, m);
+  glm::dmat4 out;
+  for (int i = 0; i < 16; ++i) out[i / 4][i % 4] = static_cast<double>(m[i]);
+  return out;
+}
+
+GLint readInt(GLenum which) {
+  GLint value = 0;
+  glGetIntegerv(which, &value);
+  return value;
+}
+
+glm::dvec2 toWindow(const glm::dmat4& projection, const glm::dmat4& modelview, glm::dvec3 p, int width, int height) {
+  const glm::dvec4 clip = projection * modelview * glm::dvec4(p, 1.0);
+  const glm::dvec3 ndc = glm::dvec3(clip) / clip.w;
+  return {(ndc.x + 1.0) * 0.5 * width, (ndc.y + 1.0) * 0.5 * height};
+}
+
+glm::dmat4 oraclePerspective(double width, double height) {
+  return glm::perspective(glm::radians(45.0), width / height, 0.1, 50.0);
+}
+
+glm::dmat4 oracleOrtho() { return glm::ortho(-3.0, 3.0, -3.0, 3.0, -10.0, 10.0); }
+
+glm::dmat4 oracleStartModelview() { return glm::translate(glm::dmat4(1.0), glm::dvec3(0.0, 0.0, -6.0)); }
+
+double maxDiff(const glm::dmat4& a, const glm::dmat4& b) {
+  double d = 0.0;
+  for (int c = 0; c < 4; ++c)
+    for (int r = 0; r < 4; ++r) d = std::fmax(d, std::fabs(a[c][r] - b[c][r]));
+  return d;
+}
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  // Death tests re-run this binary rather than fork a process that holds GL threads.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();  // listing needs no display
+  openWindow(&argc, argv);
+  glutDisplayFunc(noDisplay);
+  glutReshapeWindow(kHarnessWindowSize, kHarnessWindowSize);
+  for (int i = 0; i < 200 && glutGet(GLUT_WINDOW_WIDTH) != kHarnessWindowSize; ++i) {
+    glutMainLoopEvent();
+    usleep(10000);
+  }
+  drawFrame();  // the drawable takes its new size on the first frame after a resize
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,53 @@
+// Test harness: one real window on the test's X server for the whole run,
+// pixel and matrix read-back, and an independent projection oracle (glm, double).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <glm/glm.hpp>
+
+#include "app/gl.h"
+
+struct Rgb {
+  std::uint8_t r, g, b;
+  bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
+};
+constexpr Rgb kBlack{0, 0, 0}, kWhite{255, 255, 255}, kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255};
+std::string describe(Rgb c);
+
+// A read-back colour buffer; (x, y) in GL window coordinates, y up.
+struct Image {
+  int width = 0, height = 0;
+  std::vector<std::uint8_t> rgb;
+  Rgb at(int x, int y) const;
+  bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
+  int count(Rgb c) const;
+};
+
+// Starting view state, initGl and a reshape to width x height, as the toolkit would.
+void resetViewer(int width = 500, int height = 500);
+
+// Draws one frame with drawFrame and reads back what it showed.
+Image drawAndRead();
+
+// Writes the picture to the build folder as a PNG and returns its path.
+std::string savePng(const Image& image, const std::string& name);
+
+// True if some pixel within `radius` of window position p has colour c.
+bool colourNear(const Image& image, glm::dvec2 p, Rgb c, int radius);
+
+// GL state read back as doubles.
+glm::dmat4 readMatrix(GLenum which);
+GLint readInt(GLenum which);
+
+// The oracle: window position of scene point p under projection and modelview.
+glm::dvec2 toWindow(const glm::dmat4& projection, const glm::dmat4& modelview, glm::dvec3 p, int width, int height);
+glm::dmat4 oraclePerspective(double width, double height);
+glm::dmat4 oracleOrtho();
+glm::dmat4 oracleStartModelview();
+
+// Largest absolute difference between two matrices.
+double maxDiff(const glm::dmat4& a, const glm::dmat4& b);
