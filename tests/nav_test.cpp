@@ -1,0 +1,199 @@
+// Key sequences against an independent model of the view in glm (double).
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <glm/gtc/matrix_transform.hpp>
+
+#include "app/projection.h"
+#include "app/view_state.h"
+#include "nav/nav.h"
+#include "tests/gl_harness.h"
+
+namespace {
+
+// In a sequence '<', '>', '^' and '_' stand for the left, right, up and down arrows.
+int arrowFor(char c) {
+  switch (c) {
+    case '<': return GLUT_KEY_LEFT;
+    case '>': return GLUT_KEY_RIGHT;
+    case '^': return GLUT_KEY_UP;
+    case '_': return GLUT_KEY_DOWN;
+    default: return 0;
+  }
+}
+
+// What the view should be: the modelview matrix and the scene origin in eye space.
+struct Oracle {
+  glm::dmat4 modelview = glm::translate(glm::dmat4(1.0), glm::dvec3(0, 0, -6));
+  glm::dvec3 origin{0, 0, -6};
+  bool pan = false;
+
+  void eyeMove(const glm::dmat4& e) { modelview = e * modelview; }
+  void press(char c) {
+    const glm::dmat4 id(1.0);
+    const double step = 0.1, turn = glm::radians(5.0);
+    if (const int arrow = arrowFor(c)) {
+      const glm::dvec3 axis = (arrow == GLUT_KEY_UP || arrow == GLUT_KEY_DOWN) ? glm::dvec3(1, 0, 0) : glm::dvec3(0, 1, 0);
+      const double sign = (arrow == GLUT_KEY_RIGHT || arrow == GLUT_KEY_DOWN) ? 1.0 : -1.0;
+      if (pan) {
+        const glm::dvec3 d = sign * step * (arrow == GLUT_KEY_UP || arrow == GLUT_KEY_DOWN ? glm::dvec3(0, -1, 0) : glm::dvec3(1, 0, 0));
+        eyeMove(glm::translate(id, d));
+        origin += d;
+      } else {
+        eyeMove(glm::translate(id, origin) * glm::rotate(id, sign * turn, axis) * glm::translate(id, -origin));
+      }
+      return;
+    }
+    switch (c) {
+      case 'm': case 'M': pan = !pan; break;
+      case 'P': eyeMove(glm::translate(id, {0, 0, step})); origin.z += step; break;
+      case 'p': eyeMove(glm::translate(id, {0, 0, -step})); origin.z -= step; break;
+      case 'X': case 'x': modelview = glm::rotate(modelview, (c == 'X' ? 1 : -1) * turn, {1, 0, 0}); break;
+      case 'Y': case 'y': modelview = glm::rotate(modelview, (c == 'Y' ? 1 : -1) * turn, {0, 1, 0}); break;
+      case 'Z': case 'z': modelview = glm::rotate(modelview, (c == 'Z' ? 1 : -1) * turn, {0, 0, 1}); break;
+      default: break;  // '1', '2', 'E', 'O': nothing that moves the view
+    }
+  }
+};
+
+void pressAll(const std::string& keys, Oracle* oracle) {
+  for (char c : keys) {
+    if (const int arrow = arrowFor(c)) {
+      onSpecialKey(arrow, 0, 0);
+    } else {
+      onKey(static_cast<unsigned char>(c), 0, 0);
+    }
+    if (oracle) oracle->press(c);
+  }
+}
+
+void expectViewMatches(const Oracle& oracle, const std::string& what) {
+  const glm::dmat4 mv = readMatrix(GL_MODELVIEW_MATRIX);
+  EXPECT_LT(maxDiff(mv, oracle.modelview), 1e-4) << what;
+  const glm::dvec3 offset(view.sceneOffset.x, view.sceneOffset.y, view.sceneOffset.z);
+  EXPECT_LT(glm::length(offset - oracle.origin), 1e-5) << what << ": sceneOffset off the oracle's origin";
+  EXPECT_LT(glm::length(offset - glm::dvec3(mv[3])), 1e-4) << what << ": sceneOffset off the matrix's translation";
+  EXPECT_EQ(readInt(GL_MATRIX_MODE), GL_MODELVIEW) << what;
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << what;
+}
+
+}  // namespace
+
+TEST(Navigation, KeySequencesMatchTheOracle) {
+  const char* sequences[] = {
+      ">>>",                  // orbit about the eye's y axis
+      "<^>__^<",              // orbit on every arrow
+      "m<<^^_>",              // pan
+      "m>>>^^m>>^",           // pan, then orbit about the panned origin
+      "PPPpP",                // dolly
+      "pppp>>^_P",            // dolly, then orbit about the moved origin
+      "XXYzZZy",              // turns about the scene's own axes
+      "ZZZm>>^_",             // after a turn about z, pan still moves in eye space
+      "ZZZXX",                // after a turn about z, X turns about the turned x axis
+      "XYZ>>^_m<^PP",         // arrows after model turns
+      "Xm>P^MZ<<_pOx2Ee1oY",  // a mix of everything that is bound
+  };
+  for (const char* keys : sequences) {
+    resetViewer();
+    Oracle oracle;
+    pressAll(keys, &oracle);
+    expectViewMatches(oracle, keys);
+  }
+}
+
+TEST(Navigation, SeventyTwoOrbitStepsComeFullCircle) {
+  resetViewer();
+  pressAll(std::string(72, '>'), nullptr);
+  EXPECT_LT(maxDiff(readMatrix(GL_MODELVIEW_MATRIX), oracleStartModelview()), 1e-4);
+}
+
+TEST(Navigation, PanThereAndBackRestoresTheOffset) {
+  resetViewer();
+  pressAll("m<>^_", nullptr);
+  EXPECT_NEAR(view.sceneOffset.x, 0.0f, 1e-6);
+  EXPECT_NEAR(view.sceneOffset.y, 0.0f, 1e-6);
+  EXPECT_EQ(view.sceneOffset.z, -6.0f);
+  EXPECT_LT(maxDiff(readMatrix(GL_MODELVIEW_MATRIX), oracleStartModelview()), 1e-6);
+}
+
+// Eighteen 'X' are a quarter turn: the scene's y axis then points at the eye.
+TEST(Navigation, EighteenXTurnTheSceneEdgeOn) {
+  resetViewer();
+  pressAll(std::string(18, 'X'), nullptr);
+  const glm::dmat4 mv = readMatrix(GL_MODELVIEW_MATRIX);
+  EXPECT_LT(glm::length(glm::dvec3(mv * glm::dvec4(0, 1, 0, 0)) - glm::dvec3(0, 0, 1)), 1e-5);
+  EXPECT_LT(glm::length(glm::dvec3(mv * glm::dvec4(0, 0, 1, 0)) - glm::dvec3(0, -1, 0)), 1e-5);
+}
+
+TEST(Navigation, TogglesFlipTheirFlags) {
+  resetViewer();
+  pressAll("E", nullptr);
+  EXPECT_EQ(view.showAxes, 0);
+  pressAll("2e", nullptr);
+  EXPECT_EQ(view.showAxes, 1);
+  EXPECT_EQ(view.fullAxes, 1);
+  pressAll("1Mm", nullptr);
+  EXPECT_EQ(view.fullAxes, 0);
+  EXPECT_EQ(view.panMode, 0);
+  pressAll("O", nullptr);
+  EXPECT_EQ(view.usePerspective, 0);
+}
+
+// Distance in pixels between the two road edges, down the middle column.
+double edgeGap(const Image& image) {
+  int low = -1, high = -1;
+  for (int y = 0; y < image.height; ++y)
+    if (image.at(20, y) == kWhite) {
+      if (low < 0) low = y;
+      high = y;
+    }
+  return high - low;
+}
+
+TEST(Navigation, DollyScalesThePictureOnlyInPerspective) {
+  for (int perspective : {1, 0}) {
+    resetViewer();
+    if (!perspective) toggleProjection();
+    const double before = edgeGap(drawAndRead());
+    pressAll("PPPPPPPPPP", nullptr);
+    const Image image = drawAndRead();
+    const glm::dmat4 mv = glm::translate(glm::dmat4(1.0), glm::dvec3(0, 0, -5));
+    const glm::dmat4 proj = perspective ? oraclePerspective(500, 500) : oracleOrtho();
+    const double expected = toWindow(proj, mv, {0, 1.5, 0}, 500, 500).y - toWindow(proj, mv, {0, -1.5, 0}, 500, 500).y;
+    EXPECT_NEAR(edgeGap(image), expected, 1.5) << "perspective " << perspective;
+    if (perspective) {
+      EXPECT_GT(edgeGap(image), before + 10);
+    } else {
+      EXPECT_EQ(edgeGap(image), before);
+    }
+  }
+}
+
+// Codes the toolkit reports beyond the GLUT keys (Num Lock, keypad Begin and
+// Delete, Shift, Ctrl, Alt, Super) and stray values leave the view bit for bit.
+TEST(Navigation, IgnoredSpecialCodesChangeNothing) {
+  const int codes[] = {109, 110, 111, 112, 113, 114, 115, 116, 117, 118, 119, 0, 13, 99, 120, 255, -1, 100000};
+  for (int panMode : {0, 1}) {
+    resetViewer();
+    pressAll("XZ>", nullptr);
+    view.panMode = panMode;
+    GLfloat before[16], after[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, before);
+    const ViewState state = view;
+    for (int code : codes) onSpecialKey(code, 0, 0);
+    glGetFloatv(GL_MODELVIEW_MATRIX, after);
+    EXPECT_EQ(0, std::memcmp(before, after, sizeof before)) << "pan mode " << panMode;
+    EXPECT_EQ(0, std::memcmp(&state, &view, sizeof state)) << "pan mode " << panMode;
+  }
+}
+
+TEST(NavigationDeathTest, UnboundKeysExitWithStatusZero) {
+  const int characters[] = {27, 13, ' ', '0', '3', 'q', 'a', 'Q', 'w', 127, 200};
+  for (int key : characters) {
+    EXPECT_EXIT(onKey(static_cast<unsigned char>(key), 0, 0), testing::ExitedWithCode(0), "") << "character " << key;
+  }
+  for (int key : {GLUT_KEY_F1, GLUT_KEY_F12, GLUT_KEY_PAGE_UP, GLUT_KEY_PAGE_DOWN, GLUT_KEY_HOME, GLUT_KEY_END,
+                  GLUT_KEY_INSERT}) {
+    EXPECT_EXIT(onSpecialKey(key, 0, 0), testing::ExitedWithCode(0), "") << "special key " << key;
+  }
+}
