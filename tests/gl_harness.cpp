@@ -1,7 +1,6 @@
 #include "tests/gl_harness.h"
 
 #include <GL/freeglut.h>
-#include <png.h>
 
 #include <unistd.h>
 #include <cmath>
@@ -14,6 +13,7 @@
 #include "app/startup.h"
 #include "app/view_state.h"
 #include "scene/scene.h"
+#include "tools/xdrive.h"
 
 namespace {
 constexpr int kHarnessWindowSize = 800;  // room for every viewport a test sets
@@ -60,20 +60,15 @@ Image drawAndRead() {
 
 std::string savePng(const Image& image, const std::string& name) {
   const std::string path = std::string(VELMORA_ARTIFACT_DIR) + "/" + name + ".png";
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return path;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  png_init_io(png, file);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height), 8,
-               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  for (int y = image.height - 1; y >= 0; --y) {  // PNG rows run top down
-    png_write_row(png, &image.rgb[3 * static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width)]);
+  Picture picture;  // top down, as a PNG holds it
+  picture.width = image.width;
+  picture.height = image.height;
+  const std::size_t row = 3 * static_cast<std::size_t>(image.width);
+  for (int y = image.height - 1; y >= 0; --y) {
+    const auto first = image.rgb.begin() + static_cast<std::ptrdiff_t>(row * static_cast<std::size_t>(y));
+    picture.rgb.insert(picture.rgb.end(), first, first + static_cast<std::ptrdiff_t>(row));
   }
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  std::fclose(file);
+  writePng(picture, path);
   return path;
 }
 

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Makes the README's pictures: runs the real viewer on a private X server,
+# presses each shot's keys and writes its window to docs/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh test
+cmake -S . -B build-test -DVELMORA_TESTS=ON >/dev/null
+cmake --build build-test --target velmora velmora-shot -j"$(nproc)"
+
+# name|keys, as X keysym names with an optional *N repeat
+shots=(
+  "start|"
+  "orbit|Right*6 Up*4"
+  "pan|m Left*8 Down*5"
+  "ortho|o"
+  "edge-on|X*18"
+  "full-axes|2 x*4 y*3"
+  "hidden-axes|e"
+)
+export LIBGL_ALWAYS_SOFTWARE=1
+for shot in "${shots[@]}"; do
+  name=${shot%%|*}
+  keys=${shot#*|}
+  xvfb-run -a -s "-screen 0 1280x1024x24" build-test/tests/velmora-shot build-test/velmora "docs/$name.png" "$keys"
+  echo "docs/$name.png: ${keys:-(no keys)}"
+done
