@@ -1,6 +1,8 @@
 // The built viewer, driven through the X server as a user would drive it.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "tools/xdrive.h"
 
 namespace {
@@ -30,6 +32,14 @@ TEST_F(Viewer, OpensTitledWindowAtItsPlace) {
   windowGeometry(viewer_, &x, &y, &width, &height);
   EXPECT_EQ(windowTitle(viewer_), "Velmora");
   EXPECT_EQ((std::array<int, 4>{x, y, width, height}), (std::array<int, 4>{100, 150, 500, 500}));
+  // Desktops attach the entry's icon by StartupWMClass; it must name the window's
+  // class, and be absent while the toolkit sets none (freeglut 3.4 sets none).
+  std::ifstream entry(VELMORA_DESKTOP_ENTRY);
+  std::string line, startupClass = ".";
+  while (std::getline(entry, line))
+    if (line.rfind("StartupWMClass=", 0) == 0) startupClass = line.substr(15);
+  const std::string windowClassName = windowClass(viewer_);  // "name.class", or "" when unset
+  EXPECT_EQ(startupClass, windowClassName.empty() ? "." : windowClassName.substr(windowClassName.find('.') + 1));
 }
 
 TEST_F(Viewer, ModifierKeysAloneChangeNothingAndShiftTypesCommands) {

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Builds the Debian package into a temporary folder and checks what it holds,
+# validates the desktop entry, and checks the icon against its XPM source.
+#   package_test.sh SOURCE_DIR BUILD_DIR ICON_TOOL
+set -euo pipefail
+src=$1 build=$2 icon_tool=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Icon: 32 x 32, at most 16 colours, and the committed forms made from the XPM.
+read -r w h colours per_pixel < <(grep -m1 -oE '"[0-9]+ [0-9]+ [0-9]+ [0-9]+"' "$src/data/velmora.xpm" | tr -d '"')
+[ "$w x $h" = "32 x 32" ] || fail "icon is $w x $h"
+[ "$colours" -le 16 ] || fail "icon has $colours colours"
+"$icon_tool" "$src/data/velmora.xpm" "$work/velmora.png" "$work/velmora.ico"
+cmp "$work/velmora.png" "$src/data/velmora.png" || fail "data/velmora.png is stale: run scripts/icons.sh"
+cmp "$work/velmora.ico" "$src/data/velmora.ico" || fail "data/velmora.ico is stale: run scripts/icons.sh"
+[ "$(od -An -tx1 -j16 -N8 "$src/data/velmora.png" | tr -d ' \n')" = "0000002000000020" ] || fail "PNG is not 32 x 32"
+[ "$(od -An -tu1 -j6 -N3 "$src/data/velmora.ico" | tr -s ' ')" = " 32 32 16" ] || fail "ICO is not 32 x 32 x 16 colours"
+
+desktop-file-validate "$src/data/velmora.desktop" || fail "desktop entry does not validate"
+
+(cd "$build" && cpack -G DEB -B "$work/package" >/dev/null 2>&1) || fail "cpack failed"
+deb=$(ls "$work"/package/velmora_*.deb)
+dpkg-deb -c "$deb" | awk '{print $6}' | sort > "$work/files"
+for f in ./usr/bin/velmora ./usr/share/applications/velmora.desktop \
+         ./usr/share/icons/hicolor/32x32/apps/velmora.png ./usr/share/man/man1/velmora.1; do
+  grep -qx "$f" "$work/files" || fail "package lacks $f"
+done
+depends=$(dpkg-deb -f "$deb" Depends)
+for lib in libglut libglu1 libopengl0 libc6; do
+  [[ $depends == *"$lib"* ]] || fail "Depends lacks $lib: $depends"
+done
+[ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || fail "no maintainer"
+echo "package $(basename "$deb"): $(wc -l < "$work/files") entries; Depends: $depends"
