@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh test
 cmake -S . -B build-test -DVELMORA_TESTS=ON >/dev/null
-cmake --build build-test --target velmora velmora-shot -j"$(nproc)"
+cmake --build build-test --target velmora velmora-drive -j"$(nproc)"
 
 # name|keys, as X keysym names with an optional *N repeat
 shots=(
@@ -21,6 +21,6 @@ export LIBGL_ALWAYS_SOFTWARE=1
 for shot in "${shots[@]}"; do
   name=${shot%%|*}
   keys=${shot#*|}
-  xvfb-run -a -s "-screen 0 1280x1024x24" build-test/tests/velmora-shot build-test/velmora "docs/$name.png" "$keys"
+  xvfb-run -a -s "-screen 0 1280x1024x24" build-test/tests/velmora-drive -k "$keys" -o "docs/$name.png" -- build-test/velmora
   echo "docs/$name.png: ${keys:-(no keys)}"
 done

@@ -20,7 +20,6 @@ namespace {
 
 constexpr const char* kTitle = "Velmora";
 constexpr useconds_t kPollStep = 20000;  // microseconds between polls
-constexpr int kStartTimeoutMs = 10000;
 constexpr useconds_t kSettle = 250000;  // time for the viewer to take events and draw
 
 void sleepMs(int ms) { usleep(static_cast<useconds_t>(ms) * 1000); }
@@ -62,7 +61,8 @@ void typeKeysym(Display* display, KeySym keysym) {
 
 }  // namespace
 
-bool startViewer(const std::string& binary, const std::vector<std::string>& args, RunningViewer* viewer) {
+bool startViewer(const std::string& command, const std::vector<std::string>& args, RunningViewer* viewer,
+                 int timeoutMs) {
   char outputPath[] = "/tmp/velmora-output-XXXXXX";
   const int out = mkstemp(outputPath);
   if (out < 0) return false;
@@ -76,15 +76,15 @@ bool startViewer(const std::string& binary, const std::vector<std::string>& args
   if (viewer->pid == 0) {
     dup2(out, STDOUT_FILENO);
     dup2(out, STDERR_FILENO);
-    std::vector<char*> argv{const_cast<char*>(binary.c_str())};
+    std::vector<char*> argv{const_cast<char*>(command.c_str())};
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    execv(binary.c_str(), argv.data());
+    execvp(command.c_str(), argv.data());
     _exit(127);
   }
   close(out);
   if (viewer->pid < 0) return false;
-  for (int waited = 0; waited < kStartTimeoutMs && viewer->window == 0; waited += 20) {
+  for (int waited = 0; waited < timeoutMs && viewer->window == 0; waited += 20) {
     viewer->window = findTopLevel(viewer->display, kTitle, old);
     if (viewer->window == 0) usleep(kPollStep);
   }

@@ -24,8 +24,10 @@ struct RunningViewer {
   std::string outputPath;  // where the viewer's stdout and stderr go
 };
 
-// Starts `binary` with `args`, waits until its window is on screen and has drawn.
-bool startViewer(const std::string& binary, const std::vector<std::string>& args, RunningViewer* viewer);
+// Starts `command` (looked up on PATH) with `args`, waits up to timeoutMs for
+// its window to be on screen, then lets it draw.
+bool startViewer(const std::string& command, const std::vector<std::string>& args, RunningViewer* viewer,
+                 int timeoutMs = 10000);
 
 // Presses and releases each key of a space-separated list of X keysym names,
 // each optionally followed by *N for N presses ("Right*72", "X", "Shift_L").
