@@ -1,10 +1,11 @@
 // velmora-drive: starts a viewer command on the current X display, presses
 // keys in it as a user would, and can save its window or make it quit.
-//   velmora-drive [-t SECONDS] [-k KEYS]... [-s SECONDS] [-o OUT.png] [-q KEYS] -- COMMAND [ARGS...]
+//   velmora-drive [-t SECONDS] [-k KEYS]... [-s SECONDS] [-p KEYS] [-o OUT.png] [-q KEYS] -- COMMAND [ARGS...]
 //     -t  how long to wait for the window (default 20)
 //     -k  a batch of keys, as X keysym names with an optional *N ("Right*9 x*6");
 //         each batch is followed by a pause for the viewer to draw
 //     -s  let the viewer run this long after the key batches
+//     -p  while it runs, press these keys once a second
 //     -o  write the window as a PNG after the key batches
 //     -q  press these keys last and wait for the viewer to end; exit with its status
 // Without -q the viewer is stopped at the end. What the viewer printed is
@@ -21,20 +22,21 @@
 int main(int argc, char** argv) {
   int windowSeconds = 20, idleSeconds = 0;
   std::vector<std::string> batches;
-  std::string png, quitKeys;
+  std::string png, quitKeys, idleKeys;
   int opt = 0;
-  while ((opt = getopt(argc, argv, "t:k:s:o:q:")) != -1) {
+  while ((opt = getopt(argc, argv, "t:k:s:p:o:q:")) != -1) {
     switch (opt) {
       case 't': windowSeconds = std::atoi(optarg); break;
       case 'k': batches.emplace_back(optarg); break;
       case 's': idleSeconds = std::atoi(optarg); break;
+      case 'p': idleKeys = optarg; break;
       case 'o': png = optarg; break;
       case 'q': quitKeys = optarg; break;
       default: return 2;
     }
   }
   if (optind >= argc) {
-    std::fprintf(stderr, "usage: %s [-t SECONDS] [-k KEYS]... [-s SECONDS] [-o OUT.png] [-q KEYS] -- COMMAND [ARGS...]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s [-t SECONDS] [-k KEYS]... [-s SECONDS] [-p KEYS] [-o OUT.png] [-q KEYS] -- COMMAND [ARGS...]\n", argv[0]);
     return 2;
   }
   const std::vector<std::string> args(argv + optind + 1, argv + argc);
@@ -48,7 +50,10 @@ int main(int argc, char** argv) {
       pressKeys(viewer, keys);
       grabWindow(viewer);  // waits for the viewer to take the keys and draw
     }
-    sleep(static_cast<unsigned>(idleSeconds));
+    for (int second = 0; second < idleSeconds; ++second) {
+      sleep(1);
+      pressKeys(viewer, idleKeys);
+    }
     if (!png.empty() && !writePng(grabWindow(viewer), png)) {
       std::fprintf(stderr, "velmora-drive: cannot write %s\n", png.c_str());
       status = 1;

@@ -19,7 +19,7 @@
 namespace {
 
 constexpr const char* kTitle = "Velmora";
-constexpr useconds_t kPollStep = 20000;  // microseconds between polls
+constexpr int kPollMs = 2;  // between polls for the window
 constexpr useconds_t kSettle = 250000;  // time for the viewer to take events and draw
 
 void sleepMs(int ms) { usleep(static_cast<useconds_t>(ms) * 1000); }
@@ -62,7 +62,7 @@ void typeKeysym(Display* display, KeySym keysym) {
 }  // namespace
 
 bool startViewer(const std::string& command, const std::vector<std::string>& args, RunningViewer* viewer,
-                 int timeoutMs) {
+                 int timeoutMs, bool letDraw) {
   char outputPath[] = "/tmp/velmora-output-XXXXXX";
   const int out = mkstemp(outputPath);
   if (out < 0) return false;
@@ -84,15 +84,15 @@ bool startViewer(const std::string& command, const std::vector<std::string>& arg
   }
   close(out);
   if (viewer->pid < 0) return false;
-  for (int waited = 0; waited < timeoutMs && viewer->window == 0; waited += 20) {
+  for (int waited = 0; waited < timeoutMs && viewer->window == 0; waited += kPollMs) {
     viewer->window = findTopLevel(viewer->display, kTitle, old);
-    if (viewer->window == 0) usleep(kPollStep);
+    if (viewer->window == 0) sleepMs(kPollMs);
   }
   if (viewer->window == 0) return false;
   // With no window manager, key events go to the window under the pointer.
   XWarpPointer(viewer->display, None, viewer->window, 0, 0, 0, 0, 250, 250);
   XSync(viewer->display, False);
-  usleep(kSettle);
+  if (letDraw) usleep(kSettle);
   return true;
 }
 
@@ -131,6 +131,14 @@ Picture grabWindow(RunningViewer& viewer) {
     }
   XDestroyImage(image);
   return picture;
+}
+
+unsigned long windowPixel(RunningViewer& viewer, int x, int y) {
+  XImage* image = XGetImage(viewer.display, viewer.window, x, y, 1, 1, AllPlanes, ZPixmap);
+  if (image == nullptr) return 0;
+  const unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
+  XDestroyImage(image);
+  return pixel;
 }
 
 std::string windowTitle(RunningViewer& viewer) {

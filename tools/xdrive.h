@@ -25,9 +25,12 @@ struct RunningViewer {
 };
 
 // Starts `command` (looked up on PATH) with `args`, waits up to timeoutMs for
-// its window to be on screen, then lets it draw.
+// its window to be on screen, then (with letDraw) lets it draw for a moment.
 bool startViewer(const std::string& command, const std::vector<std::string>& args, RunningViewer* viewer,
-                 int timeoutMs = 10000);
+                 int timeoutMs = 10000, bool letDraw = true);
+
+// The colour of one window pixel, (x, y) from the top left, as 0xRRGGBB.
+unsigned long windowPixel(RunningViewer& viewer, int x, int y);
 
 // Presses and releases each key of a space-separated list of X keysym names,
 // each optionally followed by *N for N presses ("Right*72", "X", "Shift_L").
