@@ -2,16 +2,19 @@
 # Installs the Debian packages Velmora needs that are missing on this machine.
 #   scripts/deps.sh run    what building and running the viewer needs
 #   scripts/deps.sh test   that, plus the test suite's X server and libraries
+#   scripts/deps.sh bench  that of run, plus Google Benchmark
 set -euo pipefail
 
 run_packages=(g++ cmake make libgl1-mesa-dev libglu1-mesa-dev freeglut3-dev libgl1-mesa-dri)
+bench_packages=(libbenchmark-dev)
 test_packages=(xvfb xauth libgtest-dev libglm-dev libpng-dev libx11-dev libxtst-dev man-db groff-base dpkg-dev file desktop-file-utils valgrind)
 
 packages=("${run_packages[@]}")
 case "${1:-run}" in
   run) ;;
   test) packages+=("${test_packages[@]}") ;;
-  *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
+  bench) packages+=("${bench_packages[@]}") ;;
+  *) echo "usage: $0 [run|test|bench]" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -1,7 +1,8 @@
 // velmora-drive: starts a viewer command on the current X display, presses
 // keys in it as a user would, and can save its window or make it quit.
-//   velmora-drive [-t SECONDS] [-k KEYS]... [-s SECONDS] [-p KEYS] [-o OUT.png] [-q KEYS] -- COMMAND [ARGS...]
+//   velmora-drive [-f] [-t SECONDS] [-k KEYS]... [-s SECONDS] [-p KEYS] [-o OUT.png] [-q KEYS] -- COMMAND [ARGS...]
 //     -t  how long to wait for the window (default 20)
+//     -f  print the milliseconds from start to the first frame (the road's edge drawn)
 //     -k  a batch of keys, as X keysym names with an optional *N ("Right*9 x*6");
 //         each batch is followed by a pause for the viewer to draw
 //     -s  let the viewer run this long after the key batches
@@ -12,6 +13,7 @@
 // passed on to standard error.
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -21,11 +23,13 @@
 
 int main(int argc, char** argv) {
   int windowSeconds = 20, idleSeconds = 0;
+  bool timeFirstFrame = false;
   std::vector<std::string> batches;
   std::string png, quitKeys, idleKeys;
   int opt = 0;
-  while ((opt = getopt(argc, argv, "t:k:s:p:o:q:")) != -1) {
+  while ((opt = getopt(argc, argv, "ft:k:s:p:o:q:")) != -1) {
     switch (opt) {
+      case 'f': timeFirstFrame = true; break;
       case 't': windowSeconds = std::atoi(optarg); break;
       case 'k': batches.emplace_back(optarg); break;
       case 's': idleSeconds = std::atoi(optarg); break;
@@ -36,16 +40,25 @@ int main(int argc, char** argv) {
     }
   }
   if (optind >= argc) {
-    std::fprintf(stderr, "usage: %s [-t SECONDS] [-k KEYS]... [-s SECONDS] [-p KEYS] [-o OUT.png] [-q KEYS] -- COMMAND [ARGS...]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s [-f] [-t SECONDS] [-k KEYS]... [-s SECONDS] [-p KEYS] [-o OUT.png] [-q KEYS] -- COMMAND [ARGS...]\n", argv[0]);
     return 2;
   }
   const std::vector<std::string> args(argv + optind + 1, argv + argc);
   RunningViewer viewer;
   int status = 0;
-  if (!startViewer(argv[optind], args, &viewer, windowSeconds * 1000)) {
+  const auto start = std::chrono::steady_clock::now();
+  if (!startViewer(argv[optind], args, &viewer, windowSeconds * 1000, !timeFirstFrame)) {
     std::fprintf(stderr, "velmora-drive: the viewer's window did not appear\n");
     status = 1;
   } else {
+    if (timeFirstFrame) {
+      // The second road edge crosses column 10 on row 99 or 100 from the top.
+      while (windowPixel(viewer, 10, 99) != 0xFFFFFF && windowPixel(viewer, 10, 100) != 0xFFFFFF &&
+             std::chrono::steady_clock::now() - start < std::chrono::seconds(windowSeconds)) {
+      }
+      std::printf("first frame after %.1f ms\n",
+                  std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
     for (const std::string& keys : batches) {
       pressKeys(viewer, keys);
       grabWindow(viewer);  // waits for the viewer to take the keys and draw

@@ -1,0 +1,87 @@
+// Frame and key-callback costs on the machine's GL (under Xvfb: Mesa's
+// software renderer). scripts/bench.sh times the real binary's start separately.
+#include <benchmark/benchmark.h>
+
+#include <GL/freeglut.h>
+
+#include "app/projection.h"
+#include "app/startup.h"
+#include "app/view_state.h"
+#include "nav/nav.h"
+#include "scene/scene.h"
+
+namespace {
+
+void noDisplay() {}
+
+// One window for the in-process benchmarks, made on first use.
+void ensureViewer() {
+  static bool open = false;
+  if (open) return;
+  int argc = 1;
+  char name[] = "velmora_bench";
+  char* argv[] = {name, nullptr};
+  openWindow(&argc, argv);
+  glutDisplayFunc(noDisplay);
+  initGl();
+  onReshape(kWindowWidth, kWindowHeight);
+  drawFrame();
+  open = true;
+}
+
+void EmptyFrame(benchmark::State& state) {
+  ensureViewer();
+  for (auto _ : state) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glFlush();
+    glutSwapBuffers();
+  }
+  glFinish();
+}
+BENCHMARK(EmptyFrame)->Unit(benchmark::kMicrosecond);
+
+void DrawFrame(benchmark::State& state) {
+  ensureViewer();
+  view.showAxes = static_cast<int>(state.range(0));
+  for (auto _ : state) drawFrame();
+  glFinish();
+  view.showAxes = 1;
+}
+BENCHMARK(DrawFrame)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
+
+// Key callbacks, in pairs that undo each other so the view stays put.
+void OrbitKeys(benchmark::State& state) {
+  ensureViewer();
+  view.panMode = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    onSpecialKey(GLUT_KEY_RIGHT, 0, 0);
+    onSpecialKey(GLUT_KEY_LEFT, 0, 0);
+  }
+  view.panMode = 0;
+  state.SetItemsProcessed(2 * state.iterations());
+}
+BENCHMARK(OrbitKeys)->ArgName("pan")->Arg(0)->Arg(1);
+
+void DollyKeys(benchmark::State& state) {
+  ensureViewer();
+  for (auto _ : state) {
+    onKey('P', 0, 0);
+    onKey('p', 0, 0);
+  }
+  state.SetItemsProcessed(2 * state.iterations());
+}
+BENCHMARK(DollyKeys);
+
+void ModelTurnKeys(benchmark::State& state) {
+  ensureViewer();
+  for (auto _ : state) {
+    onKey('X', 0, 0);
+    onKey('x', 0, 0);
+  }
+  state.SetItemsProcessed(2 * state.iterations());
+}
+BENCHMARK(ModelTurnKeys);
+
+}  // namespace
+
+BENCHMARK_MAIN();
