@@ -36,30 +36,16 @@ bool turnModel(unsigned char key) {
 
 void onKey(unsigned char key, int /*x*/, int /*y*/) {
   switch (key) {
-    case '1':
-      view.fullAxes = 0;
-      return;
-    case '2':
-      view.fullAxes = 1;
-      return;
+    case '1': view.fullAxes = 0; return;
+    case '2': view.fullAxes = 1; return;
     case 'E':
-    case 'e':
-      toggleFlag(view.showAxes);
-      return;
+    case 'e': toggleFlag(view.showAxes); return;
     case 'M':
-    case 'm':
-      toggleFlag(view.panMode);
-      return;
+    case 'm': toggleFlag(view.panMode); return;
     case 'O':
-    case 'o':
-      toggleProjection();
-      return;
-    case 'P':
-      dolly(kMoveStep);
-      return;
-    case 'p':
-      dolly(-kMoveStep);
-      return;
+    case 'o': toggleProjection(); return;
+    case 'P': dolly(kMoveStep); return;
+    case 'p': dolly(-kMoveStep); return;
     default:
       if (!turnModel(key)) {
         exit(0);

@@ -33,10 +33,12 @@ struct Oracle {
     const glm::dmat4 id(1.0);
     const double step = 0.1, turn = glm::radians(5.0);
     if (const int arrow = arrowFor(c)) {
-      const glm::dvec3 axis = (arrow == GLUT_KEY_UP || arrow == GLUT_KEY_DOWN) ? glm::dvec3(1, 0, 0) : glm::dvec3(0, 1, 0);
+      const glm::dvec3 axis =
+          (arrow == GLUT_KEY_UP || arrow == GLUT_KEY_DOWN) ? glm::dvec3(1, 0, 0) : glm::dvec3(0, 1, 0);
       const double sign = (arrow == GLUT_KEY_RIGHT || arrow == GLUT_KEY_DOWN) ? 1.0 : -1.0;
       if (pan) {
-        const glm::dvec3 d = sign * step * (arrow == GLUT_KEY_UP || arrow == GLUT_KEY_DOWN ? glm::dvec3(0, -1, 0) : glm::dvec3(1, 0, 0));
+        const glm::dvec3 d =
+            sign * step * (arrow == GLUT_KEY_UP || arrow == GLUT_KEY_DOWN ? glm::dvec3(0, -1, 0) : glm::dvec3(1, 0, 0));
         eyeMove(glm::translate(id, d));
         origin += d;
       } else {
@@ -45,12 +47,22 @@ struct Oracle {
       return;
     }
     switch (c) {
-      case 'm': case 'M': pan = !pan; break;
-      case 'P': eyeMove(glm::translate(id, {0, 0, step})); origin.z += step; break;
-      case 'p': eyeMove(glm::translate(id, {0, 0, -step})); origin.z -= step; break;
-      case 'X': case 'x': modelview = glm::rotate(modelview, (c == 'X' ? 1 : -1) * turn, {1, 0, 0}); break;
-      case 'Y': case 'y': modelview = glm::rotate(modelview, (c == 'Y' ? 1 : -1) * turn, {0, 1, 0}); break;
-      case 'Z': case 'z': modelview = glm::rotate(modelview, (c == 'Z' ? 1 : -1) * turn, {0, 0, 1}); break;
+      case 'm':
+      case 'M': pan = !pan; break;
+      case 'P':
+        eyeMove(glm::translate(id, {0, 0, step}));
+        origin.z += step;
+        break;
+      case 'p':
+        eyeMove(glm::translate(id, {0, 0, -step}));
+        origin.z -= step;
+        break;
+      case 'X':
+      case 'x': modelview = glm::rotate(modelview, (c == 'X' ? 1 : -1) * turn, {1, 0, 0}); break;
+      case 'Y':
+      case 'y': modelview = glm::rotate(modelview, (c == 'Y' ? 1 : -1) * turn, {0, 1, 0}); break;
+      case 'Z':
+      case 'z': modelview = glm::rotate(modelview, (c == 'Z' ? 1 : -1) * turn, {0, 0, 1}); break;
       default: break;  // '1', '2', 'E', 'O': nothing that moves the view
     }
   }

@@ -17,8 +17,8 @@ namespace {
 constexpr int kSeeds = 20;
 constexpr int kEventsPerSeed = 2000;
 const char kBoundKeys[] = "12EeMmOoPpXxYyZz";
-const int kSpecialCodes[] = {GLUT_KEY_LEFT, GLUT_KEY_UP, GLUT_KEY_RIGHT, GLUT_KEY_DOWN, 109, 110, 111,
-                             112,           113,         114,            115,           116, 117, 118, 119};
+const int kSpecialCodes[] = {
+    GLUT_KEY_LEFT, GLUT_KEY_UP, GLUT_KEY_RIGHT, GLUT_KEY_DOWN, 109, 110, 111, 112, 113, 114, 115, 116, 117, 118, 119};
 const int kSizes[][2] = {{0, 0}, {1, 1}, {0, 500}, {500, 0}, {4096, 4096}, {500, 500}, {800, 500}, {37, 611}};
 
 // Applies one random event and says what it was.

@@ -55,9 +55,9 @@ struct ViewCase {
 };
 
 const ViewCase kViews[] = {
-    {"start", 500, 500, 1, 1, 0},        {"full-axes", 500, 500, 1, 1, 1},
-    {"hidden-axes", 500, 500, 1, 0, 1},  {"wide", 800, 500, 1, 1, 0},
-    {"narrow", 400, 500, 1, 1, 1},       {"ortho", 500, 500, 0, 1, 0},
+    {"start", 500, 500, 1, 1, 0},           {"full-axes", 500, 500, 1, 1, 1},
+    {"hidden-axes", 500, 500, 1, 0, 1},     {"wide", 800, 500, 1, 1, 0},
+    {"narrow", 400, 500, 1, 1, 1},          {"ortho", 500, 500, 0, 1, 0},
     {"ortho-stretched", 800, 500, 0, 1, 1},
 };
 

@@ -40,7 +40,10 @@ int main(int argc, char** argv) {
     }
   }
   if (optind >= argc) {
-    std::fprintf(stderr, "usage: %s [-f] [-t SECONDS] [-k KEYS]... [-s SECONDS] [-p KEYS] [-o OUT.png] [-q KEYS] -- COMMAND [ARGS...]\n", argv[0]);
+    std::fprintf(
+        stderr,
+        "usage: %s [-f] [-t SECONDS] [-k KEYS]... [-s SECONDS] [-p KEYS] [-o OUT.png] [-q KEYS] -- COMMAND [ARGS...]\n",
+        argv[0]);
     return 2;
   }
   const std::vector<std::string> args(argv + optind + 1, argv + argc);

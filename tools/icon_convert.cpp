@@ -82,7 +82,9 @@ void writePng(const Icon& icon, const std::string& path) {
   png_write_info(png, info);
   std::vector<png_byte> row(static_cast<std::size_t>(icon.width));
   for (int y = 0; y < icon.height; ++y) {
-    for (int x = 0; x < icon.width; ++x) row[static_cast<std::size_t>(x)] = static_cast<png_byte>(icon.pixels[static_cast<std::size_t>(y * icon.width + x)]);
+    for (int x = 0; x < icon.width; ++x)
+      row[static_cast<std::size_t>(x)] =
+          static_cast<png_byte>(icon.pixels[static_cast<std::size_t>(y * icon.width + x)]);
     png_write_row(png, row.data());
   }
   png_write_end(png, nullptr);
@@ -90,7 +92,9 @@ void writePng(const Icon& icon, const std::string& path) {
   if (std::fclose(file) != 0) fail("cannot write " + path);
 }
 
-void put16(std::ostream& out, unsigned v) { out.put(static_cast<char>(v & 0xFF)).put(static_cast<char>((v >> 8) & 0xFF)); }
+void put16(std::ostream& out, unsigned v) {
+  out.put(static_cast<char>(v & 0xFF)).put(static_cast<char>((v >> 8) & 0xFF));
+}
 void put32(std::ostream& out, unsigned v) { put16(out, v & 0xFFFF), put16(out, v >> 16); }
 
 // Icon directory, one entry, then a 4-bit DIB: header, 16-entry palette,
@@ -100,10 +104,10 @@ void writeIco(const Icon& icon, const std::string& path) {
   const unsigned colourRow = 16, maskRow = 4;  // bytes per row, already 4-byte aligned
   const unsigned imageBytes = 40 + 4 * kMaxColours + 32 * (colourRow + maskRow);
   std::ostringstream out;
-  put16(out, 0), put16(out, 1), put16(out, 1);                      // reserved, type icon, one image
-  out.put(32).put(32).put(kMaxColours).put(0);                       // width, height, colours, reserved
+  put16(out, 0), put16(out, 1), put16(out, 1);                           // reserved, type icon, one image
+  out.put(32).put(32).put(kMaxColours).put(0);                           // width, height, colours, reserved
   put16(out, 1), put16(out, 4), put32(out, imageBytes), put32(out, 22);  // planes, bits, size, offset
-  put32(out, 40), put32(out, 32), put32(out, 64);                    // header size, width, height x 2 (colour + mask)
+  put32(out, 40), put32(out, 32), put32(out, 64);  // header size, width, height x 2 (colour + mask)
   put16(out, 1), put16(out, 4), put32(out, 0), put32(out, 32 * (colourRow + maskRow));
   put32(out, 0), put32(out, 0), put32(out, kMaxColours), put32(out, 0);
   for (int i = 0; i < kMaxColours; ++i) {

@@ -1,7 +1,7 @@
 #include "tools/xdrive.h"
 
-#include <X11/Xatom.h>
 #include <X11/XKBlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <fcntl.h>
@@ -19,7 +19,7 @@
 namespace {
 
 constexpr const char* kTitle = "Velmora";
-constexpr int kPollMs = 2;  // between polls for the window
+constexpr int kPollMs = 2;              // between polls for the window
 constexpr useconds_t kSettle = 250000;  // time for the viewer to take events and draw
 
 void sleepMs(int ms) { usleep(static_cast<useconds_t>(ms) * 1000); }
@@ -50,7 +50,8 @@ Window findTopLevel(Display* display, const char* title, const std::vector<Windo
 void typeKeysym(Display* display, KeySym keysym) {
   const KeyCode code = XKeysymToKeycode(display, keysym);
   if (code == 0) return;
-  const bool shifted = XkbKeycodeToKeysym(display, code, 0, 0) != keysym && XkbKeycodeToKeysym(display, code, 0, 1) == keysym;
+  const bool shifted =
+      XkbKeycodeToKeysym(display, code, 0, 0) != keysym && XkbKeycodeToKeysym(display, code, 0, 1) == keysym;
   const KeyCode shift = XKeysymToKeycode(display, XK_Shift_L);
   if (shifted) XTestFakeKeyEvent(display, shift, True, CurrentTime);
   XTestFakeKeyEvent(display, code, True, CurrentTime);
@@ -61,8 +62,8 @@ void typeKeysym(Display* display, KeySym keysym) {
 
 }  // namespace
 
-bool startViewer(const std::string& command, const std::vector<std::string>& args, RunningViewer* viewer,
-                 int timeoutMs, bool letDraw) {
+bool startViewer(const std::string& command, const std::vector<std::string>& args, RunningViewer* viewer, int timeoutMs,
+                 bool letDraw) {
   char outputPath[] = "/tmp/velmora-output-XXXXXX";
   const int out = mkstemp(outputPath);
   if (out < 0) return false;
@@ -230,7 +231,8 @@ bool writePng(const Picture& picture, const std::string& path) {
   png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width), static_cast<png_uint_32>(picture.height), 8,
                PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
-  for (int y = 0; y < picture.height; ++y) png_write_row(png, &picture.rgb[3 * static_cast<std::size_t>(y * picture.width)]);
+  for (int y = 0; y < picture.height; ++y)
+    png_write_row(png, &picture.rgb[3 * static_cast<std::size_t>(y * picture.width)]);
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
   return std::fclose(file) == 0;
