@@ -137,20 +137,6 @@ TEST(Navigation, EighteenXTurnTheSceneEdgeOn) {
   EXPECT_LT(glm::length(glm::dvec3(mv * glm::dvec4(0, 0, 1, 0)) - glm::dvec3(0, -1, 0)), 1e-5);
 }
 
-TEST(Navigation, TogglesFlipTheirFlags) {
-  resetViewer();
-  pressAll("E", nullptr);
-  EXPECT_EQ(view.showAxes, 0);
-  pressAll("2e", nullptr);
-  EXPECT_EQ(view.showAxes, 1);
-  EXPECT_EQ(view.fullAxes, 1);
-  pressAll("1Mm", nullptr);
-  EXPECT_EQ(view.fullAxes, 0);
-  EXPECT_EQ(view.panMode, 0);
-  pressAll("O", nullptr);
-  EXPECT_EQ(view.usePerspective, 0);
-}
-
 // Distance in pixels between the two road edges, down the middle column.
 double edgeGap(const Image& image) {
   int low = -1, high = -1;
