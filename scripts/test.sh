@@ -8,11 +8,21 @@ bash scripts/deps.sh test
 
 werror=OFF
 [ "${CI:-}" = true ] && werror=ON
-export LIBGL_ALWAYS_SOFTWARE=1
+# Mesa's software renderer, pinned so that every machine renders the same way:
+# rasterised on the calling thread, and with a shader cache that each run
+# starts empty in its build folder, never one that another run or machine left
+# behind. The pictures depend on neither. scripts/soak.sh and scripts/bench.sh
+# keep Mesa's defaults, as a user would have them.
+export LIBGL_ALWAYS_SOFTWARE=1 LP_NUM_THREADS=0
+fresh_shader_cache() {
+  rm -rf "$1/mesa-shader-cache"
+  export MESA_SHADER_CACHE_DIR="$PWD/$1/mesa-shader-cache"
+}
 xvfb=(xvfb-run -a -s "-screen 0 1280x1024x24")
 
 cmake -S . -B build-test -DVELMORA_TESTS=ON -DVELMORA_WERROR="$werror" >/dev/null
 cmake --build build-test -j"$(nproc)"
+fresh_shader_cache build-test
 "${xvfb[@]}" ctest --test-dir build-test --output-on-failure
 
 # Leaks are left to the valgrind test: Mesa's driver is unloaded before
@@ -20,5 +30,6 @@ cmake --build build-test -j"$(nproc)"
 # and valgrind tests do not apply to a sanitizer build.
 cmake -S . -B build-sanitize -DVELMORA_TESTS=ON -DVELMORA_SANITIZE=ON -DVELMORA_WERROR="$werror" >/dev/null
 cmake --build build-sanitize -j"$(nproc)"
+fresh_shader_cache build-sanitize
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   "${xvfb[@]}" ctest --test-dir build-sanitize --output-on-failure -E 'package|memcheck'

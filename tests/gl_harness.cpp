@@ -13,11 +13,19 @@
 #include "app/startup.h"
 #include "app/view_state.h"
 #include "scene/scene.h"
+#include "tests/crash_report.h"
 #include "tools/xdrive.h"
 
 namespace {
 constexpr int kHarnessWindowSize = 800;  // room for every viewport a test sets
 void noDisplay() {}
+
+// Names the running test in a crash report.
+class CrashContext : public testing::EmptyTestEventListener {
+  void OnTestStart(const testing::TestInfo& test) override {
+    setCrashContext("%s.%s", test.test_suite_name(), test.name());
+  }
+};
 }  // namespace
 
 std::string describe(Rgb c) {
@@ -127,6 +135,15 @@ int main(int argc, char** argv) {
     glutMainLoopEvent();
     usleep(10000);
   }
+  if (glutGet(GLUT_WINDOW_WIDTH) != kHarnessWindowSize || glutGet(GLUT_WINDOW_HEIGHT) != kHarnessWindowSize) {
+    std::fprintf(stderr, "the test window did not grow to %d x %d\n", kHarnessWindowSize, kHarnessWindowSize);
+    return 1;
+  }
   drawFrame();  // the drawable takes its new size on the first frame after a resize
+  const std::string renderer = std::string(reinterpret_cast<const char*>(glGetString(GL_RENDERER))) + ", OpenGL " +
+                               reinterpret_cast<const char*>(glGetString(GL_VERSION));
+  std::printf("renderer: %s\n", renderer.c_str());
+  installCrashReport(renderer);
+  testing::UnitTest::GetInstance()->listeners().Append(new CrashContext);
   return RUN_ALL_TESTS();
 }

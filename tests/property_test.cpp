@@ -10,6 +10,7 @@
 #include "app/view_state.h"
 #include "nav/nav.h"
 #include "scene/scene.h"
+#include "tests/crash_report.h"
 #include "tests/gl_harness.h"
 
 namespace {
@@ -68,6 +69,7 @@ TEST(Property, RandomEventSequencesKeepTheViewSound) {
     std::mt19937 rng(static_cast<std::mt19937::result_type>(seed));
     for (int i = 0; i < kEventsPerSeed; ++i) {
       const std::string event = applyRandomEvent(rng);
+      setCrashContext("random events, seed %d, event %d (%s)", seed, i, event.c_str());
       const std::string problem = checkState(i + 1);
       ASSERT_EQ(problem, "") << "seed " << seed << ", event " << i << " (" << event << ")";
     }

@@ -58,6 +58,7 @@ int main(int argc, char** argv) {
       // The second road edge crosses column 10 on row 99 or 100 from the top.
       while (windowPixel(viewer, 10, 99) != 0xFFFFFF && windowPixel(viewer, 10, 100) != 0xFFFFFF &&
              std::chrono::steady_clock::now() - start < std::chrono::seconds(windowSeconds)) {
+        usleep(2000);
       }
       std::printf("first frame after %.1f ms\n",
                   std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
