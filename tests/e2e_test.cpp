@@ -9,7 +9,7 @@ namespace {
 
 class Viewer : public testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(startViewer(VELMORA_BINARY, {}, &viewer_)) << "no window appeared"; }
+  void SetUp() override { ASSERT_TRUE(startViewer(VELMORA_BINARY, {}, &viewer_)) << viewer_.problem; }
   void TearDown() override {
     EXPECT_EQ(viewerOutput(viewer_), "") << "the viewer printed something";
     stopViewer(viewer_);
@@ -81,7 +81,7 @@ TEST_F(Viewer, KeysChangeThePictureAndComeBack) {
 TEST(ViewerExit, QuitKeysAndWindowCloseEndWithStatusZero) {
   for (const char* keys : {"q", "Escape", "F1", "space", "Home", "close"}) {
     RunningViewer viewer;
-    ASSERT_TRUE(startViewer(VELMORA_BINARY, {}, &viewer)) << keys;
+    ASSERT_TRUE(startViewer(VELMORA_BINARY, {}, &viewer)) << keys << ": " << viewer.problem;
     if (std::string(keys) == "close") {
       closeAsWindowManager(viewer);
     } else {

@@ -3,8 +3,11 @@
 #include <GL/freeglut.h>
 
 #include <unistd.h>
+
+#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <glm/gtc/matrix_transform.hpp>
 
 #include <gtest/gtest.h>
@@ -20,12 +23,25 @@ namespace {
 constexpr int kHarnessWindowSize = 800;  // room for every viewport a test sets
 void noDisplay() {}
 
-// Names the running test in a crash report.
-class CrashContext : public testing::EmptyTestEventListener {
+char runningTest[256] = "";  // the test under way, empty between tests
+
+// Names the running test in a crash report and for an exit in mid-test.
+class TestContext : public testing::EmptyTestEventListener {
   void OnTestStart(const testing::TestInfo& test) override {
-    setCrashContext("%s.%s", test.test_suite_name(), test.name());
+    std::snprintf(runningTest, sizeof runningTest, "%s.%s", test.test_suite_name(), test.name());
+    setCrashContext("%s", runningTest);
   }
+  void OnTestEnd(const testing::TestInfo&) override { runningTest[0] = '\0'; }
 };
+
+// The program ends itself with exit(0) from a key callback. Inside a test that
+// would end the process with status 0 and pass for the runner, so it fails here.
+void failExitInTest() {
+  if (runningTest[0] == '\0') return;
+  std::fprintf(stderr, "\n[  FAILED  ] %s: the process called exit() in the middle of the test\n", runningTest);
+  std::fflush(stderr);
+  _exit(1);
+}
 }  // namespace
 
 std::string describe(Rgb c) {
@@ -128,12 +144,21 @@ int main(int argc, char** argv) {
   // Death tests re-run this binary rather than fork a process that holds GL threads.
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();  // listing needs no display
+  // A death test's child is expected to exit; anywhere else an exit is a failure.
+  if (GTEST_FLAG_GET(internal_run_death_test).empty()) std::atexit(failExitInTest);
+  // Holding a connection of our own keeps the server from resetting under the toolkit's.
+  if (xDisplay() == nullptr) {
+    std::fprintf(stderr, "no X server answered on display '%s'\n", std::getenv("DISPLAY"));
+    return 1;
+  }
   openWindow(&argc, argv);
   glutDisplayFunc(noDisplay);
   glutReshapeWindow(kHarnessWindowSize, kHarnessWindowSize);
-  for (int i = 0; i < 200 && glutGet(GLUT_WINDOW_WIDTH) != kHarnessWindowSize; ++i) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while ((glutGet(GLUT_WINDOW_WIDTH) != kHarnessWindowSize || glutGet(GLUT_WINDOW_HEIGHT) != kHarnessWindowSize) &&
+         std::chrono::steady_clock::now() < deadline) {
     glutMainLoopEvent();
-    usleep(10000);
+    usleep(1000);
   }
   if (glutGet(GLUT_WINDOW_WIDTH) != kHarnessWindowSize || glutGet(GLUT_WINDOW_HEIGHT) != kHarnessWindowSize) {
     std::fprintf(stderr, "the test window did not grow to %d x %d\n", kHarnessWindowSize, kHarnessWindowSize);
@@ -144,6 +169,6 @@ int main(int argc, char** argv) {
                                reinterpret_cast<const char*>(glGetString(GL_VERSION));
   std::printf("renderer: %s\n", renderer.c_str());
   installCrashReport(renderer);
-  testing::UnitTest::GetInstance()->listeners().Append(new CrashContext);
+  testing::UnitTest::GetInstance()->listeners().Append(new TestContext);
   return RUN_ALL_TESTS();
 }

@@ -12,21 +12,19 @@ trap 'rm -f "$log"' EXIT
 # valgrind runs one thread at a time whatever Mesa asks for; given its
 # rasteriser threads, Mesa draws about five times the frames in the same time.
 export LP_NUM_THREADS=2
-export GLUT_FPS=2000  # the toolkit reports the frames it swapped, every two seconds
 set +e
-# -f: the keys and the frame count start with the first frame drawn, which
-# under valgrind comes 10 to 20 s after the start (Mesa's JIT compiler runs slowly).
-"$drive" -f -t 120 \
+# -f: the keys start with the first frame drawn, which under valgrind comes 10
+# to 20 s after the start (Mesa's JIT compiler runs slowly); -n: then 300 more
+# frames, however long a loaded machine takes for them.
+"$drive" -f -t 600 \
   -k "Right*4 Up*3 Left Down" -k "m Left*3 Up*2 Right Down m" -k "P*3 p*2 X*3 x y*2 Y Z*2 z" \
   -k "o 2 e e 1 o Shift_L Control_L Alt_L Num_Lock Num_Lock" -k "Right*6" -k "Up*6" -k "X*6" -k "Y*6" \
-  -s 15 -q q -- valgrind --error-exitcode=99 --leak-check=full --show-leak-kinds=definite \
+  -n 300 -q q -- valgrind --error-exitcode=99 --leak-check=full --show-leak-kinds=definite \
   --errors-for-leak-kinds=definite --keep-debuginfo=yes --num-callers=50 --suppressions="$supp" --log-file="$log" "$viewer" \
-  2> "$log.fps"
+  2> "$log.drive"
 status=$?
 set -e
-frames=$( (grep -oE '^freeglut: [0-9]+ frames' "$log.fps" || true) | awk '{n += $2} END {print n + 0}')
-rm -f "$log.fps"
 grep -E 'ERROR SUMMARY|definitely lost|Invalid|uninitialised' "$log" || true
-echo "frames drawn under memcheck: at least $frames"
+cat "$log.drive"
+rm -f "$log.drive"
 [ "$status" -eq 0 ] || { echo "FAIL: exit status $status (99: memcheck found errors)"; cat "$log"; exit 1; }
-[ "$frames" -ge 200 ] || { echo "FAIL: only $frames frames"; exit 1; }

@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <glm/gtc/matrix_transform.hpp>
+#include <vector>
 
 #include "app/projection.h"
 #include "app/view_state.h"
@@ -190,8 +191,16 @@ TEST(NavigationDeathTest, UnboundKeysExitWithStatusZero) {
   for (int key : characters) {
     EXPECT_EXIT(onKey(static_cast<unsigned char>(key), 0, 0), testing::ExitedWithCode(0), "") << "character " << key;
   }
-  for (int key : {GLUT_KEY_F1, GLUT_KEY_F12, GLUT_KEY_PAGE_UP, GLUT_KEY_PAGE_DOWN, GLUT_KEY_HOME, GLUT_KEY_END,
-                  GLUT_KEY_INSERT}) {
-    EXPECT_EXIT(onSpecialKey(key, 0, 0), testing::ExitedWithCode(0), "") << "special key " << key;
+  // Every special key the toolkit defines besides the arrows, in both arrow modes.
+  std::vector<int> specials;
+  for (int key = GLUT_KEY_F1; key <= GLUT_KEY_F12; ++key) specials.push_back(key);
+  for (int key = GLUT_KEY_PAGE_UP; key <= GLUT_KEY_INSERT; ++key) specials.push_back(key);
+  ASSERT_EQ(specials.size(), 17u);
+  for (int panMode : {0, 1}) {
+    for (int key : specials) {
+      view.panMode = panMode;
+      EXPECT_EXIT(onSpecialKey(key, 0, 0), testing::ExitedWithCode(0), "")
+          << "special key " << key << ", pan mode " << panMode;
+    }
   }
 }

@@ -1,10 +1,12 @@
 // velmora-drive: starts a viewer command on the current X display, presses
 // keys in it as a user would, and can save its window or make it quit.
-//   velmora-drive [-f] [-t SECONDS] [-k KEYS]... [-s SECONDS] [-p KEYS] [-o OUT.png] [-q KEYS] -- COMMAND [ARGS...]
+//   velmora-drive [-f] [-t SECONDS] [-k KEYS]... [-n FRAMES] [-s SECONDS] [-p KEYS] [-o OUT.png] [-q KEYS] -- COMMAND
+//   [ARGS...]
 //     -t  how long to wait for the window (default 20)
 //     -f  print the milliseconds from start to the first frame (the road's edge drawn)
 //     -k  a batch of keys, as X keysym names with an optional *N ("Right*9 x*6");
-//         each batch is followed by a pause for the viewer to draw
+//         each batch is followed by a wait for frames drawn after it
+//     -n  then wait for this many more frames (fails if they do not come within -t)
 //     -s  let the viewer run this long after the key batches
 //     -p  while it runs, press these keys once a second
 //     -o  write the window as a PNG after the key batches
@@ -22,16 +24,17 @@
 #include "tools/xdrive.h"
 
 int main(int argc, char** argv) {
-  int windowSeconds = 20, idleSeconds = 0;
+  int windowSeconds = 20, idleSeconds = 0, frames = 0;
   bool timeFirstFrame = false;
   std::vector<std::string> batches;
   std::string png, quitKeys, idleKeys;
   int opt = 0;
-  while ((opt = getopt(argc, argv, "ft:k:s:p:o:q:")) != -1) {
+  while ((opt = getopt(argc, argv, "ft:k:n:s:p:o:q:")) != -1) {
     switch (opt) {
       case 'f': timeFirstFrame = true; break;
       case 't': windowSeconds = std::atoi(optarg); break;
       case 'k': batches.emplace_back(optarg); break;
+      case 'n': frames = std::atoi(optarg); break;
       case 's': idleSeconds = std::atoi(optarg); break;
       case 'p': idleKeys = optarg; break;
       case 'o': png = optarg; break;
@@ -42,7 +45,8 @@ int main(int argc, char** argv) {
   if (optind >= argc) {
     std::fprintf(
         stderr,
-        "usage: %s [-f] [-t SECONDS] [-k KEYS]... [-s SECONDS] [-p KEYS] [-o OUT.png] [-q KEYS] -- COMMAND [ARGS...]\n",
+        "usage: %s [-f] [-t SECONDS] [-k KEYS]... [-n FRAMES] [-s SECONDS] [-p KEYS] [-o OUT.png] [-q KEYS] -- COMMAND "
+        "[ARGS...]\n",
         argv[0]);
     return 2;
   }
@@ -51,7 +55,7 @@ int main(int argc, char** argv) {
   int status = 0;
   const auto start = std::chrono::steady_clock::now();
   if (!startViewer(argv[optind], args, &viewer, windowSeconds * 1000, !timeFirstFrame)) {
-    std::fprintf(stderr, "velmora-drive: the viewer's window did not appear\n");
+    std::fprintf(stderr, "velmora-drive: %s\n", viewer.problem.c_str());
     status = 1;
   } else {
     if (timeFirstFrame) {
@@ -65,7 +69,11 @@ int main(int argc, char** argv) {
     }
     for (const std::string& keys : batches) {
       pressKeys(viewer, keys);
-      grabWindow(viewer);  // waits for the viewer to take the keys and draw
+      waitForFrames(viewer);  // the viewer has taken the keys and drawn them
+    }
+    if (frames > 0 && !waitForFrames(viewer, frames, windowSeconds * 1000)) {
+      std::fprintf(stderr, "velmora-drive: the viewer did not draw %d frames\n", frames);
+      status = 1;
     }
     for (int second = 0; second < idleSeconds; ++second) {
       sleep(1);

@@ -4,13 +4,16 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xdamage.h>
 #include <fcntl.h>
 #include <png.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -18,14 +21,61 @@
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 constexpr const char* kTitle = "Velmora";
-constexpr int kPollMs = 2;              // between polls for the window
-constexpr useconds_t kSettle = 250000;  // time for the viewer to take events and draw
+constexpr int kPollMs = 2;  // between polls for a condition nothing announces
 
 void sleepMs(int ms) { usleep(static_cast<useconds_t>(ms) * 1000); }
 
-// A viewable top-level window with this title, other than those in `old`.
-Window findTopLevel(Display* display, const char* title, const std::vector<Window>& old) {
+int msLeft(Clock::time_point deadline) {
+  return static_cast<int>(
+      std::max<long long>(0, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count()));
+}
+
+int errorCount = 0;
+int onXError(Display*, XErrorEvent*) {
+  ++errorCount;
+  return 0;
+}
+
+// True once the child has ended; it is left for waitForExit to collect.
+bool hasEnded(pid_t pid) {
+  siginfo_t info{};
+  return pid <= 0 || waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+         info.si_pid == pid;
+}
+
+// One channel of a pixel, scaled to 8 bits whatever the visual's mask.
+std::uint8_t channel(unsigned long pixel, unsigned long mask) {
+  if (mask == 0) return 0;
+  int shift = 0;
+  while (((mask >> shift) & 1UL) == 0) ++shift;
+  const unsigned long max = mask >> shift;
+  return static_cast<std::uint8_t>((((pixel & mask) >> shift) * 255UL + max / 2) / max);
+}
+
+// The process that made a window, by its _NET_WM_PID property; -1 if unset.
+long windowPid(Display* display, Window window) {
+  const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  long pid = -1;
+  if (XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after, &data) ==
+          Success &&
+      data != nullptr && format == 32 && count == 1) {
+    pid = *reinterpret_cast<long*>(data);
+  }
+  if (data != nullptr) XFree(data);
+  return pid;
+}
+
+// A viewable top-level window with this title made by process `pid`. Where
+// the toolkit names no process, one not in `old`: a window id can be reused
+// by the next client once the last one is gone, so the pid comes first.
+Window findTopLevel(Display* display, const char* title, pid_t pid, const std::vector<Window>& old) {
   Window root = DefaultRootWindow(display), parent = 0, *children = nullptr;
   unsigned int count = 0;
   Window found = 0;
@@ -34,8 +84,9 @@ Window findTopLevel(Display* display, const char* title, const std::vector<Windo
     char* name = nullptr;
     XWindowAttributes attributes;
     if (XFetchName(display, children[i], &name) != 0 && name != nullptr) {
-      const bool isOld = std::find(old.begin(), old.end(), children[i]) != old.end();
-      if (!isOld && std::string(name) == title && XGetWindowAttributes(display, children[i], &attributes) != 0 &&
+      const long owner = windowPid(display, children[i]);
+      const bool ours = owner >= 0 ? owner == pid : std::find(old.begin(), old.end(), children[i]) == old.end();
+      if (ours && std::string(name) == title && XGetWindowAttributes(display, children[i], &attributes) != 0 &&
           attributes.map_state == IsViewable) {
         found = children[i];
       }
@@ -66,13 +117,20 @@ bool startViewer(const std::string& command, const std::vector<std::string>& arg
                  bool letDraw) {
   char outputPath[] = "/tmp/velmora-output-XXXXXX";
   const int out = mkstemp(outputPath);
-  if (out < 0) return false;
+  if (out < 0) {
+    viewer->problem = "cannot make an output file";
+    return false;
+  }
   viewer->outputPath = outputPath;
-  viewer->display = XOpenDisplay(nullptr);
-  if (viewer->display == nullptr) return false;
+  viewer->display = xDisplay(timeoutMs);
+  if (viewer->display == nullptr) {
+    viewer->problem = "no X server answered";
+    close(out);
+    return false;
+  }
   // Windows of viewers that are still going away must not be taken for this one's.
   std::vector<Window> old;
-  for (Window w; (w = findTopLevel(viewer->display, kTitle, old)) != 0;) old.push_back(w);
+  for (Window w; (w = findTopLevel(viewer->display, kTitle, 0, old)) != 0;) old.push_back(w);
   viewer->pid = fork();
   if (viewer->pid == 0) {
     dup2(out, STDOUT_FILENO);
@@ -84,17 +142,68 @@ bool startViewer(const std::string& command, const std::vector<std::string>& arg
     _exit(127);
   }
   close(out);
-  if (viewer->pid < 0) return false;
-  for (int waited = 0; waited < timeoutMs && viewer->window == 0; waited += kPollMs) {
-    viewer->window = findTopLevel(viewer->display, kTitle, old);
+  if (viewer->pid < 0) {
+    viewer->problem = "cannot start a process";
+    return false;
+  }
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (viewer->window == 0 && !hasEnded(viewer->pid) && Clock::now() < deadline) {
+    viewer->window = findTopLevel(viewer->display, kTitle, viewer->pid, old);
     if (viewer->window == 0) sleepMs(kPollMs);
   }
-  if (viewer->window == 0) return false;
+  if (viewer->window == 0) {
+    viewer->problem = hasEnded(viewer->pid) ? "the viewer ended before its window appeared" : "no window appeared";
+    return false;
+  }
   // With no window manager, key events go to the window under the pointer.
   XWarpPointer(viewer->display, None, viewer->window, 0, 0, 0, 0, 250, 250);
   XSync(viewer->display, False);
-  if (letDraw) usleep(kSettle);
+  if (letDraw && !waitForFrames(*viewer, 4, msLeft(deadline))) {
+    viewer->problem = "the window appeared but no frames were drawn";
+    return false;
+  }
   return true;
+}
+
+Display* xDisplay(int timeoutMs) {
+  static Display* display = nullptr;
+  if (display != nullptr) return display;
+  XSetErrorHandler(onXError);
+  // A server that is resetting refuses connections for a moment; so does one still starting.
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  while ((display = XOpenDisplay(nullptr)) == nullptr && Clock::now() < deadline) sleepMs(20);
+  return display;
+}
+
+int xErrorCount() { return errorCount; }
+
+bool waitForFrames(RunningViewer& viewer, int frames, int timeoutMs) {
+  Display* display = viewer.display;
+  int damageEvent = 0, damageError = 0;
+  if (display == nullptr || XDamageQueryExtension(display, &damageEvent, &damageError) == 0) return false;
+  damageEvent += XDamageNotify;
+  // Every frame the viewer swaps is one put of the whole window, one damage report.
+  const Damage damage = XDamageCreate(display, viewer.window, XDamageReportRawRectangles);
+  XSync(display, False);
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  int seen = 0;
+  while (seen < frames && !hasEnded(viewer.pid) && Clock::now() < deadline) {
+    while (seen < frames && XPending(display) > 0) {
+      XEvent event;
+      XNextEvent(display, &event);
+      const auto* notify = reinterpret_cast<const XDamageNotifyEvent*>(&event);
+      if (event.type == damageEvent && notify->damage == damage && !notify->more) ++seen;
+    }
+    if (seen < frames) {
+      pollfd connection{ConnectionNumber(display), POLLIN, 0};
+      poll(&connection, 1, std::min(msLeft(deadline), 100));  // a bounded slice: the viewer may end meanwhile
+    }
+  }
+  XDamageDestroy(display, damage);
+  XSync(display, False);
+  for (XEvent event; XCheckTypedEvent(display, damageEvent, &event);) {
+  }
+  return seen >= frames;
 }
 
 void pressKeys(RunningViewer& viewer, const std::string& keys) {
@@ -113,10 +222,10 @@ void pressKeys(RunningViewer& viewer, const std::string& keys) {
 }
 
 Picture grabWindow(RunningViewer& viewer) {
-  usleep(kSettle);
-  XWindowAttributes attributes;
-  XGetWindowAttributes(viewer.display, viewer.window, &attributes);
   Picture picture;
+  if (!waitForFrames(viewer)) return picture;
+  XWindowAttributes attributes;
+  if (XGetWindowAttributes(viewer.display, viewer.window, &attributes) == 0) return picture;
   XImage* image = XGetImage(viewer.display, viewer.window, 0, 0, static_cast<unsigned>(attributes.width),
                             static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
   if (image == nullptr) return picture;
@@ -126,9 +235,9 @@ Picture grabWindow(RunningViewer& viewer) {
   for (int y = 0; y < picture.height; ++y)
     for (int x = 0; x < picture.width; ++x) {
       const unsigned long pixel = XGetPixel(image, x, y);
-      picture.rgb.push_back(static_cast<std::uint8_t>((pixel & image->red_mask) >> 16));
-      picture.rgb.push_back(static_cast<std::uint8_t>((pixel & image->green_mask) >> 8));
-      picture.rgb.push_back(static_cast<std::uint8_t>(pixel & image->blue_mask));
+      picture.rgb.push_back(channel(pixel, image->red_mask));
+      picture.rgb.push_back(channel(pixel, image->green_mask));
+      picture.rgb.push_back(channel(pixel, image->blue_mask));
     }
   XDestroyImage(image);
   return picture;
@@ -137,9 +246,12 @@ Picture grabWindow(RunningViewer& viewer) {
 unsigned long windowPixel(RunningViewer& viewer, int x, int y) {
   XImage* image = XGetImage(viewer.display, viewer.window, x, y, 1, 1, AllPlanes, ZPixmap);
   if (image == nullptr) return 0;
-  const unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
+  const unsigned long pixel = XGetPixel(image, 0, 0);
+  const unsigned long rgb = static_cast<unsigned long>(channel(pixel, image->red_mask)) << 16 |
+                            static_cast<unsigned long>(channel(pixel, image->green_mask)) << 8 |
+                            channel(pixel, image->blue_mask);
   XDestroyImage(image);
-  return pixel;
+  return rgb;
 }
 
 std::string windowTitle(RunningViewer& viewer) {
@@ -185,15 +297,16 @@ void closeAsWindowManager(RunningViewer& viewer) {
 }
 
 int waitForExit(RunningViewer& viewer, int timeoutMs) {
-  for (int waited = 0; waited <= timeoutMs; waited += 20) {
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
     int status = 0;
-    if (waitpid(viewer.pid, &status, WNOHANG) == viewer.pid) {
+    if (viewer.pid > 0 && waitpid(viewer.pid, &status, WNOHANG) == viewer.pid) {
       viewer.pid = -1;
       return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
-    sleepMs(20);
+    if (Clock::now() >= deadline) return -1;
+    sleepMs(kPollMs);
   }
-  return -1;
 }
 
 void stopViewer(RunningViewer& viewer) {
@@ -202,8 +315,7 @@ void stopViewer(RunningViewer& viewer) {
     waitpid(viewer.pid, nullptr, 0);
     viewer.pid = -1;
   }
-  if (viewer.display != nullptr) XCloseDisplay(viewer.display);
-  viewer.display = nullptr;
+  viewer.display = nullptr;  // shared: stays open for the next viewer
   if (!viewer.outputPath.empty()) unlink(viewer.outputPath.c_str());
 }
 

@@ -1,6 +1,11 @@
 // Drives the built viewer from outside, as a user would: starts the binary on
 // the current X display, finds its window, sends key events through XTEST and
 // reads the window's pixels back from the X server.
+//
+// Nothing here waits for a fixed time. The process keeps one connection to the
+// X server for its whole life (a server resets when its last client leaves and
+// refuses connections while it does), and every wait is for a condition: the
+// window mapped, frames drawn after the last input, the process gone.
 #pragma once
 
 #include <sys/types.h>
@@ -17,17 +22,33 @@ struct Picture {
   bool operator==(const Picture& o) const { return width == o.width && height == o.height && rgb == o.rgb; }
 };
 
+// The process's one X connection, opened on first use: waits up to timeoutMs
+// for the server to accept it, then keeps it until the process ends, so the
+// server cannot reset under this process or a viewer it starts. X errors are
+// counted (see xErrorCount), not fatal. Null if the server never answered.
+Display* xDisplay(int timeoutMs = 30000);
+
+// X protocol errors seen on that connection so far.
+int xErrorCount();
+
 struct RunningViewer {
   pid_t pid = -1;
-  Display* display = nullptr;
+  Display* display = nullptr;  // the shared connection
   Window window = 0;
   std::string outputPath;  // where the viewer's stdout and stderr go
+  std::string problem;     // why startViewer failed
 };
 
 // Starts `command` (looked up on PATH) with `args`, waits up to timeoutMs for
-// its window to be on screen, then (with letDraw) lets it draw for a moment.
+// its window to be on screen, then (with letDraw) for its first frames.
 bool startViewer(const std::string& command, const std::vector<std::string>& args, RunningViewer* viewer,
-                 int timeoutMs = 10000, bool letDraw = true);
+                 int timeoutMs = 30000, bool letDraw = true);
+
+// Waits up to timeoutMs until the viewer has put `frames` whole frames on its
+// window after this call. Input sent before the call has reached the viewer
+// by then, so the last of those frames shows it. False if the viewer ended or
+// drew too few frames in time.
+bool waitForFrames(RunningViewer& viewer, int frames = 4, int timeoutMs = 30000);
 
 // The colour of one window pixel, (x, y) from the top left, as 0xRRGGBB.
 unsigned long windowPixel(RunningViewer& viewer, int x, int y);
@@ -37,7 +58,8 @@ unsigned long windowPixel(RunningViewer& viewer, int x, int y);
 // Upper-case letters and other shifted symbols are typed with Shift held.
 void pressKeys(RunningViewer& viewer, const std::string& keys);
 
-// Lets the viewer draw a few frames, then reads its window.
+// Waits for frames drawn after the last input (waitForFrames), then reads the
+// window. An empty picture if the viewer drew none.
 Picture grabWindow(RunningViewer& viewer);
 
 // The window's title, size and position on the screen.
@@ -52,7 +74,7 @@ void closeAsWindowManager(RunningViewer& viewer);
 // still running (or was killed by a signal).
 int waitForExit(RunningViewer& viewer, int timeoutMs);
 
-// Ends a viewer still running and closes the connection.
+// Ends a viewer still running; the shared connection stays open.
 void stopViewer(RunningViewer& viewer);
 
 // What the viewer printed on stdout and stderr so far.
