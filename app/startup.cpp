@@ -20,6 +20,10 @@ void openWindow(int* argc, char** argv) {
 void initGl() {
   glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
   glEnable(GL_DEPTH_TEST);
+  placeScene();
+}
+
+void placeScene() {
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   glTranslatef(view.sceneOffset.x, view.sceneOffset.y, view.sceneOffset.z);
@@ -31,4 +35,5 @@ void registerCallbacks() {
   glutReshapeFunc(onReshape);
   glutIdleFunc(drawFrame);
   glutSpecialFunc(onSpecialKey);
+  registerMouse();
 }

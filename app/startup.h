@@ -15,5 +15,10 @@ void openWindow(int* argc, char** argv);
 // translation to the scene offset. Leaves GL_MODELVIEW current.
 void initGl();
 
-// Display, keyboard, reshape, idle and special-key callbacks, in that order.
+// The persistent modelview matrix from scratch: a translation to the scene
+// offset, with no turns. Leaves GL_MODELVIEW current.
+void placeScene();
+
+// Display, keyboard, reshape, idle and special-key callbacks, in that order;
+// then the mouse and the right-button menu.
 void registerCallbacks();

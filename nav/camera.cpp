@@ -1,6 +1,7 @@
 #include <cstdlib>
 
 #include "app/gl.h"
+#include "app/startup.h"
 #include "app/view_state.h"
 #include "nav/nav.h"
 
@@ -51,6 +52,28 @@ void translateBy(const Vec3f& v, float sign) { glTranslatef(sign * v.x, sign * v
 
 }  // namespace
 
+void orbitBy(float degrees, float axisX, float axisY) {
+  beginEyeMove();
+  // Turn about the eye axis through the scene origin, which stays in place.
+  translateBy(view.sceneOffset, 1.0f);
+  glRotatef(degrees, axisX, axisY, 0.0f);
+  translateBy(view.sceneOffset, -1.0f);
+  endEyeMove();
+}
+
+void panBy(double dx, double dy) {
+  beginEyeMove();
+  glTranslatef(static_cast<float>(dx), static_cast<float>(dy), 0.0f);
+  view.sceneOffset.x = stepped(view.sceneOffset.x, dx);
+  view.sceneOffset.y = stepped(view.sceneOffset.y, dy);
+  endEyeMove();
+}
+
+void resetView() {
+  view.sceneOffset = kStartViewState.sceneOffset;
+  placeScene();
+}
+
 void onSpecialKey(int key, int /*x*/, int /*y*/) {
   if (isQuitSpecialKey(key)) {
     exit(0);
@@ -59,19 +82,11 @@ void onSpecialKey(int key, int /*x*/, int /*y*/) {
   if (move == nullptr) {
     return;  // not a key of ours: the view stays exactly as it was
   }
-
-  beginEyeMove();
   if (view.panMode != 0) {
-    glTranslatef(static_cast<float>(move->panX), static_cast<float>(move->panY), 0.0f);
-    view.sceneOffset.x = stepped(view.sceneOffset.x, move->panX);
-    view.sceneOffset.y = stepped(view.sceneOffset.y, move->panY);
+    panBy(move->panX, move->panY);
   } else {
-    // Turn about the eye axis through the scene origin, which stays in place.
-    translateBy(view.sceneOffset, 1.0f);
-    glRotatef(move->turn, move->axisX, move->axisY, 0.0f);
-    translateBy(view.sceneOffset, -1.0f);
+    orbitBy(move->turn, move->axisX, move->axisY);
   }
-  endEyeMove();
 }
 
 void dolly(double dz) {

@@ -39,11 +39,20 @@ void onKey(unsigned char key, int /*x*/, int /*y*/) {
     case '1': view.fullAxes = 0; return;
     case '2': view.fullAxes = 1; return;
     case 'E':
-    case 'e': toggleFlag(view.showAxes); return;
+    case 'e':
+      toggleFlag(view.showAxes);
+      refreshMenu();
+      return;
     case 'M':
-    case 'm': toggleFlag(view.panMode); return;
+    case 'm':
+      toggleFlag(view.panMode);
+      refreshMenu();
+      return;
     case 'O':
-    case 'o': toggleProjection(); return;
+    case 'o':
+      toggleProjection();
+      refreshMenu();
+      return;
     case 'P': dolly(kMoveStep); return;
     case 'p': dolly(-kMoveStep); return;
     default:

@@ -12,6 +12,34 @@ void onSpecialKey(int key, int x, int y);
 // Moves the scene along the eye's z axis by dz (+0.1 nearer, -0.1 farther).
 void dolly(double dz);
 
+// The eye-space moves the arrow keys and the mouse share. orbitBy turns the
+// scene about the eye axis (axisX, axisY, 0) through the scene origin; panBy
+// slides it across the screen and moves sceneOffset with it.
+void orbitBy(float degrees, float axisX, float axisY);
+void panBy(double dx, double dy);
+
+// Back to the starting view: the scene 6 units in front of the eye, no turns.
+// Projection, gizmo and arrow-key mode stay as they are.
+void resetView();
+
+// Mouse: a left drag orbits, a middle drag or a left drag with Shift pans,
+// the wheel moves nearer (away from the user) or farther (towards the user).
+constexpr double kDragTurnPerHeight = 180.0;  // degrees for a drag across the window's height
+void onMouseButton(int button, int state, int x, int y);
+void onMouseDrag(int x, int y);
+// onMouseButton with the Shift state given rather than asked of the toolkit.
+void mouseButton(int button, int state, bool shift, int x, int y);
+
+// The right-button menu: every command with its key. Menu values are the
+// keys' own characters, so a choice runs exactly what its key runs.
+constexpr int kMenuResetView = 256;  // the one entry without a key
+void onMenu(int value);
+// Keeps the toggling entries' labels saying what they will do now.
+void refreshMenu();
+
+// Registers the mouse callbacks and makes and attaches the menu.
+void registerMouse();
+
 // Keyboard callback: toggles, the projection, the dolly, the model-axis
 // turns; every character without a binding ends the program.
 void onKey(unsigned char key, int x, int y);

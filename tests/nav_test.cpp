@@ -114,6 +114,99 @@ TEST(Navigation, KeySequencesMatchTheOracle) {
   }
 }
 
+// Drags through the mouse callbacks. A left drag orbits like the arrow keys,
+// half a turn for the window's height; a middle or Shift+left drag keeps the
+// scene point under the pointer (at the origin's depth) under the pointer.
+struct DragCase {
+  const char* keysBefore;
+  int button;
+  bool shift;
+  std::vector<glm::ivec2> path;  // window positions, y down; pressed at the first
+};
+
+// The scene point under window position p (y down) at the depth of the scene origin.
+glm::dvec3 pointUnder(glm::ivec2 p, const glm::dmat4& projection, const glm::dmat4& modelview) {
+  const glm::dvec4 viewport(0, 0, 500, 500);
+  const double depth = glm::project(glm::dvec3(0), modelview, projection, viewport).z;
+  return glm::unProject(glm::dvec3(p.x, 500 - p.y, depth), modelview, projection, viewport);
+}
+
+TEST(Navigation, DragsMatchTheOracle) {
+  const DragCase drags[] = {
+      {"", GLUT_LEFT_BUTTON, false, {{250, 250}, {300, 250}}},                   // across: about the eye's y axis
+      {"", GLUT_LEFT_BUTTON, false, {{100, 0}, {100, 500}}},                     // the window's height: half a turn
+      {"XZ", GLUT_LEFT_BUTTON, false, {{200, 200}, {230, 240}, {260, 300}}},     // after model turns
+      {"m<<PP", GLUT_LEFT_BUTTON, false, {{300, 100}, {280, 90}}},               // about the panned origin
+      {"o", GLUT_LEFT_BUTTON, false, {{250, 250}, {200, 180}}},                  // orthographic
+      {"", GLUT_MIDDLE_BUTTON, false, {{250, 250}, {320, 200}}},                 // pan
+      {"XZ>^pp", GLUT_LEFT_BUTTON, true, {{120, 400}, {160, 380}, {150, 300}}},  // Shift pans, after turns
+      {"o", GLUT_MIDDLE_BUTTON, false, {{400, 100}, {100, 450}}},                // orthographic pan
+      {"oXm>>", GLUT_LEFT_BUTTON, true, {{250, 250}, {251, 250}, {251, 249}}},   // single pixels
+  };
+  for (const DragCase& d : drags) {
+    resetViewer();
+    Oracle oracle;
+    pressAll(d.keysBefore, &oracle);
+    const bool perspective = view.usePerspective != 0;
+    const glm::dmat4 projection = perspective ? oraclePerspective(500, 500) : oracleOrtho();
+    const glm::dvec3 grabbed = pointUnder(d.path.front(), projection, oracle.modelview);
+    mouseButton(d.button, GLUT_DOWN, d.shift, d.path.front().x, d.path.front().y);
+    for (std::size_t i = 1; i < d.path.size(); ++i) {
+      onMouseDrag(d.path[i].x, d.path[i].y);
+      const glm::dvec2 step(d.path[i] - d.path[i - 1]);
+      const glm::dmat4 id(1.0);
+      if (d.button == GLUT_LEFT_BUTTON && !d.shift) {
+        const double perPixel = glm::radians(180.0) / 500;  // half a turn for the window's height
+        const glm::dmat4 toOrigin = glm::translate(id, oracle.origin), back = glm::translate(id, -oracle.origin);
+        oracle.eyeMove(toOrigin * glm::rotate(id, step.x * perPixel, glm::dvec3(0, 1, 0)) * back);
+        oracle.eyeMove(toOrigin * glm::rotate(id, step.y * perPixel, glm::dvec3(1, 0, 0)) * back);
+      } else {
+        const glm::dvec2 perPixel =
+            perspective ? glm::dvec2(2 * -oracle.origin.z * std::tan(glm::radians(22.5)) / 500) : glm::dvec2(6.0 / 500);
+        const glm::dvec3 shift(step.x * perPixel.x, -step.y * perPixel.y, 0);
+        oracle.eyeMove(glm::translate(id, shift));
+        oracle.origin += shift;
+      }
+    }
+    mouseButton(d.button, GLUT_UP, d.shift, d.path.back().x, d.path.back().y);
+    onMouseDrag(0, 0);  // released: moves nothing
+    const std::string what = std::string("drag after '") + d.keysBefore + "'";
+    expectViewMatches(oracle, what);
+    if (d.button != GLUT_LEFT_BUTTON || d.shift) {
+      const glm::dvec2 now = toWindow(projection, readMatrix(GL_MODELVIEW_MATRIX), grabbed, 500, 500);
+      EXPECT_LT(glm::length(now - glm::dvec2(d.path.back().x, 500 - d.path.back().y)), 0.01)
+          << what << ": the grabbed point left the pointer";
+    }
+  }
+}
+
+// Where the window has no height or the origin is at or behind the eye, a pan
+// drag stays finite and small, and a drag changes nothing in a 0-high window.
+TEST(Navigation, DragGuards) {
+  struct Guard {
+    std::string keys;  // 60 'P' bring the origin to the eye, 75 behind it
+    int height;
+  };
+  for (const Guard& g : {Guard{"", 0}, Guard{std::string(60, 'P'), 500}, Guard{std::string(75, 'P'), 500}}) {
+    resetViewer(500, g.height);
+    pressAll(g.keys, nullptr);
+    const glm::dmat4 before = readMatrix(GL_MODELVIEW_MATRIX);
+    for (int button : {GLUT_LEFT_BUTTON, GLUT_MIDDLE_BUTTON}) {
+      mouseButton(button, GLUT_DOWN, false, 250, 250);
+      onMouseDrag(300, 320);
+      mouseButton(button, GLUT_UP, false, 300, 320);
+    }
+    const glm::dmat4 after = readMatrix(GL_MODELVIEW_MATRIX);
+    for (int i = 0; i < 16; ++i) ASSERT_TRUE(std::isfinite(after[i / 4][i % 4])) << g.keys.size() << " x P";
+    if (g.height == 0) {
+      EXPECT_EQ(maxDiff(before, after), 0.0);
+    } else {
+      // A pan taken at the near plane, and a turn: nothing jumps far.
+      EXPECT_LT(glm::length(glm::dvec3(after[3]) - glm::dvec3(before[3])), 0.1) << g.keys.size() << " x P";
+    }
+  }
+}
+
 TEST(Navigation, SeventyTwoOrbitStepsComeFullCircle) {
   resetViewer();
   pressAll(std::string(72, '>'), nullptr);

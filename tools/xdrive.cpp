@@ -1,7 +1,6 @@
 #include "tools/xdrive.h"
 
 #include <X11/XKBlib.h>
-#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xdamage.h>
@@ -55,46 +54,48 @@ std::uint8_t channel(unsigned long pixel, unsigned long mask) {
   return static_cast<std::uint8_t>((((pixel & mask) >> shift) * 255UL + max / 2) / max);
 }
 
-// The process that made a window, by its _NET_WM_PID property; -1 if unset.
-long windowPid(Display* display, Window window) {
-  const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
-  Atom type = None;
-  int format = 0;
-  unsigned long count = 0, after = 0;
-  unsigned char* data = nullptr;
-  long pid = -1;
-  if (XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after, &data) ==
-          Success &&
-      data != nullptr && format == 32 && count == 1) {
-    pid = *reinterpret_cast<long*>(data);
-  }
-  if (data != nullptr) XFree(data);
-  return pid;
-}
+// What the process's connection has heard: top-level windows created since
+// the last viewer was started (and not destroyed since), and frames counted.
+// Window ids are reused once a client is gone, so a window counts as new by
+// its CreateNotify, not by an id never seen before.
+std::vector<Window> newWindows;
+int damageEventBase = 0;
+Damage countedDamage = 0;
+int countedFrames = 0;
 
-// A viewable top-level window with this title made by process `pid`. Where
-// the toolkit names no process, one not in `old`: a window id can be reused
-// by the next client once the last one is gone, so the pid comes first.
-Window findTopLevel(Display* display, const char* title, pid_t pid, const std::vector<Window>& old) {
-  Window root = DefaultRootWindow(display), parent = 0, *children = nullptr;
-  unsigned int count = 0;
-  Window found = 0;
-  if (XQueryTree(display, root, &root, &parent, &children, &count) == 0) return 0;
-  for (unsigned int i = 0; i < count && found == 0; ++i) {
-    char* name = nullptr;
-    XWindowAttributes attributes;
-    if (XFetchName(display, children[i], &name) != 0 && name != nullptr) {
-      const long owner = windowPid(display, children[i]);
-      const bool ours = owner >= 0 ? owner == pid : std::find(old.begin(), old.end(), children[i]) == old.end();
-      if (ours && std::string(name) == title && XGetWindowAttributes(display, children[i], &attributes) != 0 &&
-          attributes.map_state == IsViewable) {
-        found = children[i];
-      }
-      XFree(name);
+void pumpEvents(Display* display) {
+  while (XPending(display) > 0) {
+    XEvent event;
+    XNextEvent(display, &event);
+    if (event.type == CreateNotify) {
+      newWindows.push_back(event.xcreatewindow.window);
+    } else if (event.type == DestroyNotify) {
+      newWindows.erase(std::remove(newWindows.begin(), newWindows.end(), event.xdestroywindow.window),
+                       newWindows.end());
+    } else if (event.type == damageEventBase + XDamageNotify) {
+      const auto* notify = reinterpret_cast<const XDamageNotifyEvent*>(&event);
+      if (notify->damage == countedDamage && !notify->more) ++countedFrames;  // one whole put per frame
     }
   }
-  if (children != nullptr) XFree(children);
-  return found;
+}
+
+// A viewable new top-level window titled `title`, or with `title` null any
+// viewable new one but `except`.
+Window findNewWindow(Display* display, const char* title, Window except = 0) {
+  pumpEvents(display);
+  for (const Window window : newWindows) {
+    XWindowAttributes attributes;
+    if (window == except || XGetWindowAttributes(display, window, &attributes) == 0 ||
+        attributes.map_state != IsViewable) {
+      continue;
+    }
+    char* name = nullptr;
+    const bool named = XFetchName(display, window, &name) != 0 && name != nullptr;
+    const bool match = title == nullptr || (named && std::string(name) == title);
+    if (named) XFree(name);
+    if (match) return window;
+  }
+  return 0;
 }
 
 // One key, pressed and released, with Shift held when the keysym needs it.
@@ -129,8 +130,9 @@ bool startViewer(const std::string& command, const std::vector<std::string>& arg
     return false;
   }
   // Windows of viewers that are still going away must not be taken for this one's.
-  std::vector<Window> old;
-  for (Window w; (w = findTopLevel(viewer->display, kTitle, 0, old)) != 0;) old.push_back(w);
+  XSync(viewer->display, False);
+  pumpEvents(viewer->display);
+  newWindows.clear();
   viewer->pid = fork();
   if (viewer->pid == 0) {
     dup2(out, STDOUT_FILENO);
@@ -148,7 +150,7 @@ bool startViewer(const std::string& command, const std::vector<std::string>& arg
   }
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   while (viewer->window == 0 && !hasEnded(viewer->pid) && Clock::now() < deadline) {
-    viewer->window = findTopLevel(viewer->display, kTitle, viewer->pid, old);
+    viewer->window = findNewWindow(viewer->display, kTitle);
     if (viewer->window == 0) sleepMs(kPollMs);
   }
   if (viewer->window == 0) {
@@ -172,6 +174,12 @@ Display* xDisplay(int timeoutMs) {
   // A server that is resetting refuses connections for a moment; so does one still starting.
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   while ((display = XOpenDisplay(nullptr)) == nullptr && Clock::now() < deadline) sleepMs(20);
+  if (display != nullptr) {
+    XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
+    int damageError = 0;
+    if (XDamageQueryExtension(display, &damageEventBase, &damageError) == 0) damageEventBase = -1000;
+    XSync(display, False);
+  }
   return display;
 }
 
@@ -179,31 +187,22 @@ int xErrorCount() { return errorCount; }
 
 bool waitForFrames(RunningViewer& viewer, int frames, int timeoutMs) {
   Display* display = viewer.display;
-  int damageEvent = 0, damageError = 0;
-  if (display == nullptr || XDamageQueryExtension(display, &damageEvent, &damageError) == 0) return false;
-  damageEvent += XDamageNotify;
-  // Every frame the viewer swaps is one put of the whole window, one damage report.
-  const Damage damage = XDamageCreate(display, viewer.window, XDamageReportRawRectangles);
+  if (display == nullptr || damageEventBase < 0) return false;
+  countedDamage = XDamageCreate(display, viewer.window, XDamageReportRawRectangles);
+  countedFrames = 0;
   XSync(display, False);
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  int seen = 0;
-  while (seen < frames && !hasEnded(viewer.pid) && Clock::now() < deadline) {
-    while (seen < frames && XPending(display) > 0) {
-      XEvent event;
-      XNextEvent(display, &event);
-      const auto* notify = reinterpret_cast<const XDamageNotifyEvent*>(&event);
-      if (event.type == damageEvent && notify->damage == damage && !notify->more) ++seen;
-    }
-    if (seen < frames) {
-      pollfd connection{ConnectionNumber(display), POLLIN, 0};
-      poll(&connection, 1, std::min(msLeft(deadline), 100));  // a bounded slice: the viewer may end meanwhile
-    }
+  for (pumpEvents(display); countedFrames < frames && !hasEnded(viewer.pid) && Clock::now() < deadline;
+       pumpEvents(display)) {
+    pollfd connection{ConnectionNumber(display), POLLIN, 0};
+    poll(&connection, 1, std::min(msLeft(deadline), 100));  // a bounded slice: the viewer may end meanwhile
   }
-  XDamageDestroy(display, damage);
+  const bool enough = countedFrames >= frames;
+  XDamageDestroy(display, countedDamage);
   XSync(display, False);
-  for (XEvent event; XCheckTypedEvent(display, damageEvent, &event);) {
-  }
-  return seen >= frames;
+  countedDamage = 0;
+  pumpEvents(display);
+  return enough;
 }
 
 void pressKeys(RunningViewer& viewer, const std::string& keys) {
@@ -221,16 +220,58 @@ void pressKeys(RunningViewer& viewer, const std::string& keys) {
   }
 }
 
-Picture grabWindow(RunningViewer& viewer) {
+void movePointer(RunningViewer& viewer, int x, int y) {
+  XWarpPointer(viewer.display, None, viewer.window, 0, 0, 0, 0, x, y);
+  XSync(viewer.display, False);
+}
+
+void pressButton(RunningViewer& viewer, int button, bool down) {
+  XTestFakeButtonEvent(viewer.display, static_cast<unsigned>(button), down ? True : False, CurrentTime);
+  XSync(viewer.display, False);
+}
+
+void clickButton(RunningViewer& viewer, int button) {
+  pressButton(viewer, button, true);
+  pressButton(viewer, button, false);
+}
+
+void dragPointer(RunningViewer& viewer, int button, int x0, int y0, int x1, int y1, int steps,
+                 const std::string& modifier) {
+  const KeyCode held = modifier.empty() ? 0 : XKeysymToKeycode(viewer.display, XStringToKeysym(modifier.c_str()));
+  if (held != 0) XTestFakeKeyEvent(viewer.display, held, True, CurrentTime);
+  movePointer(viewer, x0, y0);
+  pressButton(viewer, button, true);
+  for (int i = 1; i <= steps; ++i) movePointer(viewer, x0 + (x1 - x0) * i / steps, y0 + (y1 - y0) * i / steps);
+  pressButton(viewer, button, false);
+  if (held != 0) XTestFakeKeyEvent(viewer.display, held, False, CurrentTime);
+  XSync(viewer.display, False);
+}
+
+bool waitForMenu(RunningViewer& viewer, bool open, ScreenRect* menu, int timeoutMs) {
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    const Window found = findNewWindow(viewer.display, nullptr, viewer.window);
+    if (found != 0 && open && menu != nullptr) {
+      XWindowAttributes attributes;
+      XGetWindowAttributes(viewer.display, found, &attributes);
+      *menu = {attributes.x, attributes.y, attributes.width, attributes.height};
+    }
+    if ((found != 0) == open) return true;
+    if (Clock::now() >= deadline || hasEnded(viewer.pid)) return false;
+    sleepMs(kPollMs);
+  }
+}
+
+namespace {
+
+// Pixels of a drawable's rectangle, rows top down.
+Picture readPixels(Display* display, Drawable drawable, const ScreenRect& area) {
   Picture picture;
-  if (!waitForFrames(viewer)) return picture;
-  XWindowAttributes attributes;
-  if (XGetWindowAttributes(viewer.display, viewer.window, &attributes) == 0) return picture;
-  XImage* image = XGetImage(viewer.display, viewer.window, 0, 0, static_cast<unsigned>(attributes.width),
-                            static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+  XImage* image = XGetImage(display, drawable, area.x, area.y, static_cast<unsigned>(area.width),
+                            static_cast<unsigned>(area.height), AllPlanes, ZPixmap);
   if (image == nullptr) return picture;
-  picture.width = attributes.width;
-  picture.height = attributes.height;
+  picture.width = area.width;
+  picture.height = area.height;
   picture.rgb.reserve(3 * static_cast<std::size_t>(picture.width * picture.height));
   for (int y = 0; y < picture.height; ++y)
     for (int x = 0; x < picture.width; ++x) {
@@ -241,6 +282,19 @@ Picture grabWindow(RunningViewer& viewer) {
     }
   XDestroyImage(image);
   return picture;
+}
+
+}  // namespace
+
+Picture grabWindow(RunningViewer& viewer) {
+  XWindowAttributes attributes;
+  if (!waitForFrames(viewer) || XGetWindowAttributes(viewer.display, viewer.window, &attributes) == 0) return {};
+  return readPixels(viewer.display, viewer.window, {0, 0, attributes.width, attributes.height});
+}
+
+Picture grabScreen(RunningViewer& viewer, const ScreenRect& area) {
+  if (!waitForFrames(viewer)) return {};
+  return readPixels(viewer.display, DefaultRootWindow(viewer.display), area);
 }
 
 unsigned long windowPixel(RunningViewer& viewer, int x, int y) {
@@ -335,6 +389,7 @@ int countDifferences(const Picture& a, const Picture& b) {
 }
 
 bool writePng(const Picture& picture, const std::string& path) {
+  if (picture.width <= 0 || picture.height <= 0) return false;
   FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) return false;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);

@@ -58,9 +58,30 @@ unsigned long windowPixel(RunningViewer& viewer, int x, int y);
 // Upper-case letters and other shifted symbols are typed with Shift held.
 void pressKeys(RunningViewer& viewer, const std::string& keys);
 
+// The pointer, through XTEST: moves it to window position (x, y), presses or
+// releases X button n (1 left, 2 middle, 3 right, 4 wheel away, 5 wheel
+// towards), or drags from (x0, y0) to (x1, y1) in `steps` moves with button
+// n held (and `modifier`, an X keysym name such as "Shift_L", if not empty).
+void movePointer(RunningViewer& viewer, int x, int y);
+void pressButton(RunningViewer& viewer, int button, bool down);
+void clickButton(RunningViewer& viewer, int button);
+void dragPointer(RunningViewer& viewer, int button, int x0, int y0, int x1, int y1, int steps,
+                 const std::string& modifier = "");
+
+// A viewable top-level window of the viewer's process other than its own
+// window (a pop-up menu): waits up to timeoutMs for it to be open (open true)
+// or gone (open false). With the menu open, its screen rectangle.
+struct ScreenRect {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+bool waitForMenu(RunningViewer& viewer, bool open, ScreenRect* menu, int timeoutMs = 30000);
+
 // Waits for frames drawn after the last input (waitForFrames), then reads the
 // window. An empty picture if the viewer drew none.
 Picture grabWindow(RunningViewer& viewer);
+
+// The screen's pixels in a rectangle (what a person sees there, pop-ups included).
+Picture grabScreen(RunningViewer& viewer, const ScreenRect& area);
 
 // The window's title, size and position on the screen.
 std::string windowTitle(RunningViewer& viewer);

@@ -1,0 +1,95 @@
+#include <cmath>
+
+#include "app/gl.h"
+#include "app/projection.h"
+#include "app/view_state.h"
+#include "nav/nav.h"
+
+namespace {
+
+// X reports the wheel as buttons: 4 away from the user, 5 towards.
+constexpr int kWheelAway = 3;
+constexpr int kWheelTowards = 4;
+
+enum class DragKind { none, orbit, pan };
+
+// The drag under way: which button holds it and where the pointer was last.
+struct Drag {
+  DragKind kind;
+  int button;
+  int x, y;
+};
+
+Drag drag = {DragKind::none, 0, 0, 0};
+
+// The viewport's size in pixels: it is the window's, and 0 while the window has no height.
+void viewportSize(int* width, int* height) {
+  GLint viewport[4] = {0, 0, 0, 0};
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  *width = viewport[2];
+  *height = viewport[3];
+}
+
+// Scene units per pixel at the depth of the scene origin. In perspective an
+// origin at or behind the eye is taken at the near plane, so the step stays
+// finite and of the same sign.
+void panUnitsPerPixel(int width, int height, double* perX, double* perY) {
+  if (view.usePerspective != 0) {
+    const double depth = std::fmax(-static_cast<double>(view.sceneOffset.z), kPerspectiveNear);
+    const double halfFov = kFieldOfView * 0.5 * M_PI / 180.0;
+    *perX = *perY = 2.0 * depth * std::tan(halfFov) / height;
+  } else {
+    *perX = 2.0 * kOrthoHalfSize / width;
+    *perY = 2.0 * kOrthoHalfSize / height;
+  }
+}
+
+}  // namespace
+
+void mouseButton(int button, int state, bool shift, int x, int y) {
+  if ((button == kWheelAway || button == kWheelTowards) && state == GLUT_DOWN) {
+    onKey(button == kWheelAway ? 'P' : 'p', x, y);
+    return;
+  }
+  if (state == GLUT_UP && drag.kind != DragKind::none && button == drag.button) {
+    drag.kind = DragKind::none;
+    return;
+  }
+  if (state != GLUT_DOWN || drag.kind != DragKind::none) {
+    return;
+  }
+  if (button == GLUT_LEFT_BUTTON) {
+    drag = {shift ? DragKind::pan : DragKind::orbit, button, x, y};
+  } else if (button == GLUT_MIDDLE_BUTTON) {
+    drag = {DragKind::pan, button, x, y};
+  }
+}
+
+void onMouseButton(int button, int state, int x, int y) {
+  const bool shift = button == GLUT_LEFT_BUTTON && (glutGetModifiers() & GLUT_ACTIVE_SHIFT) != 0;
+  mouseButton(button, state, shift, x, y);
+}
+
+void onMouseDrag(int x, int y) {
+  if (drag.kind == DragKind::none) {
+    return;
+  }
+  const int dx = x - drag.x, dy = y - drag.y;  // window pixels, y down
+  drag.x = x;
+  drag.y = y;
+  int width = 0, height = 0;
+  viewportSize(&width, &height);
+  if (width <= 0 || height <= 0 || (dx == 0 && dy == 0)) {
+    return;
+  }
+  if (drag.kind == DragKind::orbit) {
+    // As the arrow keys: right turns like Right about the eye's y axis, down like Down about its x axis.
+    const double degreesPerPixel = kDragTurnPerHeight / height;
+    if (dx != 0) orbitBy(static_cast<float>(dx * degreesPerPixel), 0.0f, 1.0f);
+    if (dy != 0) orbitBy(static_cast<float>(dy * degreesPerPixel), 1.0f, 0.0f);
+  } else {
+    double perX = 0.0, perY = 0.0;
+    panUnitsPerPixel(width, height, &perX, &perY);
+    panBy(dx * perX, -dy * perY);
+  }
+}
