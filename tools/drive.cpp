@@ -1,12 +1,14 @@
 // velmora-drive: starts a viewer command on the current X display, presses
 // keys in it as a user would, and can save its window or make it quit.
-//   velmora-drive [-f] [-t SECONDS] [-k KEYS]... [-n FRAMES] [-s SECONDS] [-p KEYS] [-o OUT.png] [-q KEYS] -- COMMAND
-//   [ARGS...]
+//   velmora-drive [-f] [-t SECONDS] [-k KEYS]... [-n FRAMES] [-m X,Y,ROW,ROWS] [-s SECONDS] [-p KEYS] [-o OUT.png] [-q
+//   KEYS] -- COMMAND [ARGS...]
 //     -t  how long to wait for the window (default 20)
 //     -f  print the milliseconds from start to the first frame (the road's edge drawn)
 //     -k  a batch of keys, as X keysym names with an optional *N ("Right*9 x*6");
 //         each batch is followed by a wait for frames drawn after it
 //     -n  then wait for this many more frames (fails if they do not come within -t)
+//     -m  X,Y,ROW,ROWS: open the pop-up menu with a right click at window pixel
+//         (X, Y) and point at row ROW of its ROWS rows; -o then saves the menu too
 //     -s  let the viewer run this long after the key batches
 //     -p  while it runs, press these keys once a second
 //     -o  write the window as a PNG after the key batches
@@ -15,6 +17,7 @@
 // passed on to standard error.
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -27,14 +30,15 @@ int main(int argc, char** argv) {
   int windowSeconds = 20, idleSeconds = 0, frames = 0;
   bool timeFirstFrame = false;
   std::vector<std::string> batches;
-  std::string png, quitKeys, idleKeys;
+  std::string png, quitKeys, idleKeys, menuAt;
   int opt = 0;
-  while ((opt = getopt(argc, argv, "ft:k:n:s:p:o:q:")) != -1) {
+  while ((opt = getopt(argc, argv, "ft:k:n:m:s:p:o:q:")) != -1) {
     switch (opt) {
       case 'f': timeFirstFrame = true; break;
       case 't': windowSeconds = std::atoi(optarg); break;
       case 'k': batches.emplace_back(optarg); break;
       case 'n': frames = std::atoi(optarg); break;
+      case 'm': menuAt = optarg; break;
       case 's': idleSeconds = std::atoi(optarg); break;
       case 'p': idleKeys = optarg; break;
       case 'o': png = optarg; break;
@@ -43,11 +47,11 @@ int main(int argc, char** argv) {
     }
   }
   if (optind >= argc) {
-    std::fprintf(
-        stderr,
-        "usage: %s [-f] [-t SECONDS] [-k KEYS]... [-n FRAMES] [-s SECONDS] [-p KEYS] [-o OUT.png] [-q KEYS] -- COMMAND "
-        "[ARGS...]\n",
-        argv[0]);
+    std::fprintf(stderr,
+                 "usage: %s [-f] [-t SECONDS] [-k KEYS]... [-n FRAMES] [-m X,Y,ROW,ROWS] [-s SECONDS] [-p KEYS] [-o "
+                 "OUT.png] [-q KEYS] -- COMMAND "
+                 "[ARGS...]\n",
+                 argv[0]);
     return 2;
   }
   const std::vector<std::string> args(argv + optind + 1, argv + argc);
@@ -79,7 +83,22 @@ int main(int argc, char** argv) {
       sleep(1);
       pressKeys(viewer, idleKeys);
     }
-    if (!png.empty() && !writePng(grabWindow(viewer), png)) {
+    ScreenRect shot = windowRect(viewer);
+    if (!menuAt.empty()) {
+      int x = 0, y = 0, row = 0, rows = 1;
+      const ScreenRect menu = std::sscanf(menuAt.c_str(), "%d,%d,%d,%d", &x, &y, &row, &rows) == 4
+                                  ? openMenu(viewer, x, y, row, rows)
+                                  : ScreenRect{};
+      if (menu.width == 0) {
+        std::fprintf(stderr, "velmora-drive: no menu opened\n");
+        status = 1;
+      }
+      // The window and the menu, which may reach beyond it.
+      const int right = std::max(shot.x + shot.width, menu.x + menu.width);
+      const int bottom = std::max(shot.y + shot.height, menu.y + menu.height);
+      shot = {shot.x, shot.y, right - shot.x, bottom - shot.y};
+    }
+    if (!png.empty() && !writePng(menuAt.empty() ? grabWindow(viewer) : grabScreen(viewer, shot), png)) {
       std::fprintf(stderr, "velmora-drive: cannot write %s\n", png.c_str());
       status = 1;
     }

@@ -262,6 +262,25 @@ bool waitForMenu(RunningViewer& viewer, bool open, ScreenRect* menu, int timeout
   }
 }
 
+ScreenRect windowRect(RunningViewer& viewer) {
+  ScreenRect rect;
+  windowGeometry(viewer, &rect.x, &rect.y, &rect.width, &rect.height);
+  return rect;
+}
+
+ScreenRect openMenu(RunningViewer& viewer, int x, int y, int row, int rows) {
+  movePointer(viewer, x, y);
+  clickButton(viewer, 3);
+  ScreenRect menu;
+  if (!waitForMenu(viewer, true, &menu)) return {};
+  if (row >= 0 && rows > 0) {
+    const ScreenRect window = windowRect(viewer);
+    const int height = (menu.height - 4) / rows;  // the rows fill the menu but for a 2-pixel border
+    movePointer(viewer, menu.x - window.x + menu.width / 2, menu.y - window.y + 2 + height * row + height / 2);
+  }
+  return menu;
+}
+
 namespace {
 
 // Pixels of a drawable's rectangle, rows top down.

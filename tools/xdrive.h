@@ -76,6 +76,14 @@ struct ScreenRect {
 };
 bool waitForMenu(RunningViewer& viewer, bool open, ScreenRect* menu, int timeoutMs = 30000);
 
+// Opens the pop-up menu with a right click at window position (x, y) and,
+// with row >= 0, moves the pointer onto row `row` of its `rows` rows, which
+// highlights it. The menu's screen rectangle; empty if it did not open.
+ScreenRect openMenu(RunningViewer& viewer, int x, int y, int row = -1, int rows = 1);
+
+// The window's screen rectangle.
+ScreenRect windowRect(RunningViewer& viewer);
+
 // Waits for frames drawn after the last input (waitForFrames), then reads the
 // window. An empty picture if the viewer drew none.
 Picture grabWindow(RunningViewer& viewer);
