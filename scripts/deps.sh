@@ -7,7 +7,7 @@ set -euo pipefail
 
 run_packages=(g++ cmake make libgl1-mesa-dev libglu1-mesa-dev freeglut3-dev libgl1-mesa-dri)
 bench_packages=(libbenchmark-dev)
-test_packages=(xvfb xauth libgtest-dev libglm-dev libpng-dev libx11-dev libxtst-dev libxdamage-dev man-db groff-base dpkg-dev file desktop-file-utils valgrind)
+test_packages=(xvfb xauth libgtest-dev libglm-dev libpng-dev libx11-dev libxtst-dev libxdamage-dev man-db groff-base dpkg-dev file desktop-file-utils appstream lintian valgrind)
 
 packages=("${run_packages[@]}")
 case "${1:-run}" in

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds the Debian package into a temporary folder and checks what it holds,
-# validates the desktop entry, and checks the icon against its XPM source.
+# Builds the Debian package into a temporary folder and checks what it holds
+# and that Debian's checker (lintian) finds no error or warning in it,
+# validates the desktop entry and the AppStream metadata, and checks the icon
+# against its XPM source.
 #   package_test.sh SOURCE_DIR BUILD_DIR ICON_TOOL
 set -euo pipefail
 src=$1 build=$2 icon_tool=$3
@@ -18,15 +20,23 @@ cmp "$work/velmora.ico" "$src/data/velmora.ico" || fail "data/velmora.ico is sta
 [ "$(od -An -tx1 -j16 -N8 "$src/data/velmora.png" | tr -d ' \n')" = "0000002000000020" ] || fail "PNG is not 32 x 32"
 [ "$(od -An -tu1 -j6 -N3 "$src/data/velmora.ico" | tr -s ' ')" = " 32 32 16" ] || fail "ICO is not 32 x 32 x 16 colours"
 
-desktop-file-validate "$src/data/velmora.desktop" || fail "desktop entry does not validate"
+app_id=org.velmora.Velmora
+desktop-file-validate "$src/data/$app_id.desktop" || fail "desktop entry does not validate"
 
 (cd "$build" && cpack -G DEB -B "$work/package" >/dev/null 2>&1) || fail "cpack failed"
 deb=$(ls "$work"/package/velmora_*.deb)
 dpkg-deb -c "$deb" | awk '{print $6}' | sort > "$work/files"
-for f in ./usr/bin/velmora ./usr/share/applications/velmora.desktop \
-         ./usr/share/icons/hicolor/32x32/apps/velmora.png ./usr/share/man/man1/velmora.1; do
+for f in ./usr/bin/velmora ./usr/share/applications/$app_id.desktop ./usr/share/metainfo/$app_id.metainfo.xml \
+         ./usr/share/icons/hicolor/32x32/apps/velmora.png ./usr/share/man/man1/velmora.1.gz \
+         ./usr/share/doc/velmora/copyright ./usr/share/doc/velmora/changelog.gz; do
   grep -qx "$f" "$work/files" || fail "package lacks $f"
 done
+# lintian warns about running as root on standard error; its findings go to standard output.
+lintian --fail-on error,warning "$deb" 2>/dev/null || fail "lintian reports errors or warnings, or did not run"
+dpkg-deb -x "$deb" "$work/root"
+appstreamcli validate --no-net "$work/root/usr/share/metainfo/$app_id.metainfo.xml" > "$work/appstream" 2>&1 ||
+  { cat "$work/appstream"; fail "AppStream metadata does not validate"; }
+! grep -qE '^[EW]: ' "$work/appstream" || { cat "$work/appstream"; fail "AppStream metadata has warnings"; }
 depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libglut libglu1 libopengl0 libc6; do
   [[ $depends == *"$lib"* ]] || fail "Depends lacks $lib: $depends"
