@@ -10,6 +10,7 @@ namespace {
 // X reports the wheel as buttons: 4 away from the user, 5 towards.
 constexpr int kWheelAway = 3;
 constexpr int kWheelTowards = 4;
+constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
 
 enum class DragKind { none, orbit, pan };
 
@@ -36,7 +37,7 @@ void viewportSize(int* width, int* height) {
 void panUnitsPerPixel(int width, int height, double* perX, double* perY) {
   if (view.usePerspective != 0) {
     const double depth = std::fmax(-static_cast<double>(view.sceneOffset.z), kPerspectiveNear);
-    const double halfFov = kFieldOfView * 0.5 * M_PI / 180.0;
+    const double halfFov = kFieldOfView * 0.5 * kRadiansPerDegree;
     *perX = *perY = 2.0 * depth * std::tan(halfFov) / height;
   } else {
     *perX = 2.0 * kOrthoHalfSize / width;

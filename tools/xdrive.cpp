@@ -276,7 +276,15 @@ ScreenRect openMenu(RunningViewer& viewer, int x, int y, int row, int rows) {
   if (row >= 0 && rows > 0) {
     const ScreenRect window = windowRect(viewer);
     const int height = (menu.height - 4) / rows;  // the rows fill the menu but for a 2-pixel border
-    movePointer(viewer, menu.x - window.x + menu.width / 2, menu.y - window.y + 2 + height * row + height / 2);
+    auto pointAt = [&](int r) {
+      movePointer(viewer, menu.x - window.x + menu.width / 2, menu.y - window.y + 2 + height * r + height / 2);
+    };
+    // Each highlight redraws the menu. Under Mesa's software renderer the first
+    // draw after the menu window is sized shows a stale size, so the menu is
+    // drawn twice, in turns of the viewer's loop, before it is looked at.
+    pointAt(row == 0 ? 1 : 0);
+    waitForFrames(viewer);
+    pointAt(row);
   }
   return menu;
 }
