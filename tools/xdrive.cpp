@@ -32,11 +32,7 @@ int msLeft(Clock::time_point deadline) {
       std::max<long long>(0, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count()));
 }
 
-int errorCount = 0;
-int onXError(Display*, XErrorEvent*) {
-  ++errorCount;
-  return 0;
-}
+int onXError(Display*, XErrorEvent*) { return 0; }
 
 // True once the child has ended; it is left for waitForExit to collect.
 bool hasEnded(pid_t pid) {
@@ -182,8 +178,6 @@ Display* xDisplay(int timeoutMs) {
   }
   return display;
 }
-
-int xErrorCount() { return errorCount; }
 
 bool waitForFrames(RunningViewer& viewer, int frames, int timeoutMs) {
   Display* display = viewer.display;

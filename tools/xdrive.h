@@ -24,12 +24,10 @@ struct Picture {
 
 // The process's one X connection, opened on first use: waits up to timeoutMs
 // for the server to accept it, then keeps it until the process ends, so the
-// server cannot reset under this process or a viewer it starts. X errors are
-// counted (see xErrorCount), not fatal. Null if the server never answered.
+// server cannot reset under this process or a viewer it starts. An X error
+// (a window gone meanwhile, say) is not fatal: the call concerned fails.
+// Null if the server never answered.
 Display* xDisplay(int timeoutMs = 30000);
-
-// X protocol errors seen on that connection so far.
-int xErrorCount();
 
 struct RunningViewer {
   pid_t pid = -1;
