@@ -1,7 +1,7 @@
 // velmora-drive: starts a viewer command on the current X display, presses
 // keys in it as a user would, and can save its window or make it quit.
-//   velmora-drive [-f] [-t SECONDS] [-k KEYS]... [-n FRAMES] [-m X,Y,ROW,ROWS] [-s SECONDS] [-p KEYS] [-o OUT.png] [-q
-//   KEYS] -- COMMAND [ARGS...]
+//   velmora-drive [-f] [-t SECONDS] [-k KEYS]... [-n FRAMES] [-m X,Y,ROW,ROWS]
+//                 [-s SECONDS] [-p KEYS] [-o OUT.png] [-q KEYS] -- COMMAND [ARGS...]
 //     -t  how long to wait for the window (default 20)
 //     -f  print the milliseconds from start to the first frame (the road's edge drawn)
 //     -k  a batch of keys, as X keysym names with an optional *N ("Right*9 x*6");
@@ -48,9 +48,8 @@ int main(int argc, char** argv) {
   }
   if (optind >= argc) {
     std::fprintf(stderr,
-                 "usage: %s [-f] [-t SECONDS] [-k KEYS]... [-n FRAMES] [-m X,Y,ROW,ROWS] [-s SECONDS] [-p KEYS] [-o "
-                 "OUT.png] [-q KEYS] -- COMMAND "
-                 "[ARGS...]\n",
+                 "usage: %s [-f] [-t SECONDS] [-k KEYS]... [-n FRAMES] [-m X,Y,ROW,ROWS]\n"
+                 "       [-s SECONDS] [-p KEYS] [-o OUT.png] [-q KEYS] -- COMMAND [ARGS...]\n",
                  argv[0]);
     return 2;
   }
