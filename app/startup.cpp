@@ -3,6 +3,7 @@
 #include "app/gl.h"
 #include "app/projection.h"
 #include "app/view_state.h"
+#include "app/window_identity.h"
 #include "nav/nav.h"
 #include "scene/scene.h"
 
@@ -15,6 +16,9 @@ void openWindow(int* argc, char** argv) {
   glutInitWindowPosition(kWindowX, kWindowY);
   glutInitWindowSize(kWindowWidth, kWindowHeight);
   glutCreateWindow(kWindowTitle);
+#ifdef VELMORA_X11
+  setWindowIdentity();
+#endif
 }
 
 void initGl() {

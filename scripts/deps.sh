@@ -1,21 +1,38 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Velmora needs that are missing on this machine.
-#   scripts/deps.sh run    what building and running the viewer needs
-#   scripts/deps.sh test   that, plus the test suite's X server and libraries
-#   scripts/deps.sh bench  that of run, plus Google Benchmark
+#   scripts/deps.sh run      what building and running the viewer needs
+#   scripts/deps.sh test     that, plus the test suite's X server and libraries,
+#                            and what the Windows build and its tests need
+#   scripts/deps.sh bench    that of run, plus Google Benchmark
+#   scripts/deps.sh windows  the Windows cross-build (MinGW-w64) and Wine to run it
 set -euo pipefail
 
-run_packages=(g++ cmake make libgl1-mesa-dev libglu1-mesa-dev freeglut3-dev libgl1-mesa-dri)
+run_packages=(g++ cmake make libgl1-mesa-dev libglu1-mesa-dev freeglut3-dev libgl1-mesa-dri libx11-dev)
 bench_packages=(libbenchmark-dev)
 test_packages=(xvfb xauth libgtest-dev libglm-dev libpng-dev libx11-dev libxtst-dev libxdamage-dev man-db groff-base dpkg-dev file desktop-file-utils appstream lintian valgrind)
+windows_packages=(cmake make g++-mingw-w64-x86-64-posix xz-utils wine wine64)
 
-packages=("${run_packages[@]}")
 case "${1:-run}" in
-  run) ;;
-  test) packages+=("${test_packages[@]}") ;;
-  bench) packages+=("${bench_packages[@]}") ;;
-  *) echo "usage: $0 [run|test|bench]" >&2; exit 2 ;;
+  run) packages=("${run_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}") ;;
+  bench) packages=("${run_packages[@]}" "${bench_packages[@]}") ;;
+  windows) packages=("${windows_packages[@]}") ;;
+  *) echo "usage: $0 [run|test|bench|windows]" >&2; exit 2 ;;
 esac
+
+if ! command -v apt-get >/dev/null || ! command -v dpkg-query >/dev/null; then
+  cat >&2 <<'MESSAGE'
+This system has no apt-get and dpkg: the scripts install what Velmora needs
+by themselves only on Debian 12 and Debian 13. Install these with the
+system's own package manager, then run the script again:
+  to build and run: a C++17 compiler, CMake, and the development files of
+    OpenGL, GLU, freeglut and Xlib;
+  for the tests, besides: Xvfb, GoogleTest, glm, libpng, and the development
+    files of the X extensions XTest and Damage;
+  for the Windows build: the MinGW-w64 cross-compilers for x86-64, and Wine.
+MESSAGE
+  exit 1
+fi
 
 missing=()
 for p in "${packages[@]}"; do

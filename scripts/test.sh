@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Velmora with its tests and runs every test
 # on a private X server (Xvfb) with Mesa's software renderer: first the plain
-# build, then the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# build, with the Windows build (scripts/windows.sh) run under Wine beside it,
+# then the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh test
@@ -20,14 +21,15 @@ fresh_shader_cache() {
 }
 xvfb=(xvfb-run -a -s "-screen 0 1280x1024x24")
 
-cmake -S . -B build-test -DVELMORA_TESTS=ON -DVELMORA_WERROR="$werror" >/dev/null
+bash scripts/windows.sh
+cmake -S . -B build-test -DVELMORA_TESTS=ON -DVELMORA_WERROR="$werror" -DVELMORA_WINDOWS_DIR="$PWD/build-windows" >/dev/null
 cmake --build build-test -j"$(nproc)"
 fresh_shader_cache build-test
 "${xvfb[@]}" ctest --test-dir build-test --output-on-failure
 
 # Leaks are left to the valgrind test: Mesa's driver is unloaded before
 # LeakSanitizer runs, so its leaks could not be told from ours. The package
-# and valgrind tests do not apply to a sanitizer build.
+# and valgrind tests do not apply to a sanitizer build (nor is the Windows one built there).
 cmake -S . -B build-sanitize -DVELMORA_TESTS=ON -DVELMORA_SANITIZE=ON -DVELMORA_WERROR="$werror" >/dev/null
 cmake --build build-sanitize -j"$(nproc)"
 fresh_shader_cache build-sanitize

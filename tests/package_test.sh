@@ -31,12 +31,27 @@ for f in ./usr/bin/velmora ./usr/share/applications/$app_id.desktop ./usr/share/
          ./usr/share/doc/velmora/copyright ./usr/share/doc/velmora/changelog.gz; do
   grep -qx "$f" "$work/files" || fail "package lacks $f"
 done
-# lintian warns about running as root on standard error; its findings go to standard output.
-lintian --fail-on error,warning "$deb" 2>/dev/null || fail "lintian reports errors or warnings, or did not run"
 dpkg-deb -x "$deb" "$work/root"
-appstreamcli validate --no-net "$work/root/usr/share/metainfo/$app_id.metainfo.xml" > "$work/appstream" 2>&1 ||
-  { cat "$work/appstream"; fail "AppStream metadata does not validate"; }
-! grep -qE '^[EW]: ' "$work/appstream" || { cat "$work/appstream"; fail "AppStream metadata has warnings"; }
+# The metadata, checked as Debian's checker checks it. The project has no
+# homepage, and the metadata names none rather than an invented address, so
+# AppStream 1.0 (Debian 13) warns url-homepage-missing: that one warning, by
+# name, is accepted; any other error or warning fails.
+appstreamcli validate-tree --no-net "$work/root" > "$work/appstream" 2>&1 || true
+grep -qx "$app_id.metainfo.xml" "$work/appstream" || { cat "$work/appstream"; fail "appstreamcli did not check the metadata"; }
+homepage_warning='^ *W: org\.velmora\.Velmora:~: url-homepage-missing$'
+if grep -E '^ *[EW]: ' "$work/appstream" | grep -qvE "$homepage_warning"; then
+  cat "$work/appstream"; fail "AppStream metadata has errors or warnings"
+fi
+# lintian warns about running as root on standard error; its findings go to
+# standard output. It reports the metadata's validation as one tag, without
+# the reason, which is accepted only when the homepage warning above is
+# appstreamcli's only one.
+lintian --fail-on none "$deb" > "$work/lintian" 2>/dev/null || fail "lintian did not run"
+accepted='^$'
+grep -qE "$homepage_warning" "$work/appstream" && accepted='^W: velmora: appstream-metadata-validation-failed( |$)'
+if grep -E '^[EW]: ' "$work/lintian" | grep -qvE "$accepted"; then
+  cat "$work/lintian"; fail "lintian reports errors or warnings"
+fi
 depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libglut libglu1 libopengl0 libc6; do
   [[ $depends == *"$lib"* ]] || fail "Depends lacks $lib: $depends"

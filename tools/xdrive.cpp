@@ -1,6 +1,7 @@
 #include "tools/xdrive.h"
 
 #include <X11/XKBlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xdamage.h>
@@ -359,6 +360,51 @@ std::string windowClass(RunningViewer& viewer) {
   return result;
 }
 
+namespace {
+
+// One 8-bit channel laid over a background channel by an 8-bit alpha.
+std::uint8_t over(unsigned value, unsigned background, unsigned alpha) {
+  return static_cast<std::uint8_t>((value * alpha + background * (255 - alpha) + 127) / 255);
+}
+
+void addOverMagenta(Picture& picture, unsigned red, unsigned green, unsigned blue, unsigned alpha) {
+  picture.rgb.push_back(over(red, 255, alpha));
+  picture.rgb.push_back(over(green, 0, alpha));
+  picture.rgb.push_back(over(blue, 255, alpha));
+}
+
+}  // namespace
+
+Picture windowIcon(RunningViewer& viewer, int size) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  Picture icon;
+  if (XGetWindowProperty(viewer.display, viewer.window, XInternAtom(viewer.display, "_NET_WM_ICON", False), 0, 1L << 20,
+                         False, XA_CARDINAL, &type, &format, &count, &after, &data) != Success ||
+      data == nullptr) {
+    return icon;
+  }
+  // Format-32 data arrives as longs: width, height, then width * height ARGB values, per image.
+  const auto* values = reinterpret_cast<const unsigned long*>(data);
+  for (unsigned long at = 0; format == 32 && at + 2 <= count;) {
+    const unsigned long width = values[at], height = values[at + 1];
+    if (width == 0 || height == 0 || at + 2 + width * height > count) break;
+    if (width == static_cast<unsigned long>(size) && height == static_cast<unsigned long>(size)) {
+      icon.width = icon.height = size;
+      for (unsigned long i = 0; i < width * height; ++i) {
+        const unsigned long argb = values[at + 2 + i];
+        addOverMagenta(icon, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF, (argb >> 24) & 0xFF);
+      }
+      break;
+    }
+    at += 2 + width * height;
+  }
+  XFree(data);
+  return icon;
+}
+
 void closeAsWindowManager(RunningViewer& viewer) {
   XEvent event{};
   event.xclient.type = ClientMessage;
@@ -424,4 +470,19 @@ bool writePng(const Picture& picture, const std::string& path) {
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
   return std::fclose(file) == 0;
+}
+
+Picture readPng(const std::string& path) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  Picture picture;
+  if (png_image_begin_read_from_file(&image, path.c_str()) == 0) return picture;
+  image.format = PNG_FORMAT_RGBA;
+  std::vector<std::uint8_t> rgba(PNG_IMAGE_SIZE(image));
+  if (png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr) == 0) return picture;
+  picture.width = static_cast<int>(image.width);
+  picture.height = static_cast<int>(image.height);
+  for (std::size_t i = 0; i + 3 < rgba.size(); i += 4)
+    addOverMagenta(picture, rgba[i], rgba[i + 1], rgba[i + 2], rgba[i + 3]);
+  return picture;
 }

@@ -94,6 +94,10 @@ std::string windowTitle(RunningViewer& viewer);
 void windowGeometry(RunningViewer& viewer, int* x, int* y, int* width, int* height);
 std::string windowClass(RunningViewer& viewer);
 
+// The size x size image of the window's _NET_WM_ICON (which may hold several
+// sizes), each pixel laid over magenta by its alpha. Empty if it has none.
+Picture windowIcon(RunningViewer& viewer, int size);
+
 // Sends WM_DELETE_WINDOW as a window manager does when the user closes the window.
 void closeAsWindowManager(RunningViewer& viewer);
 
@@ -111,3 +115,6 @@ std::string viewerOutput(const RunningViewer& viewer);
 int countDifferences(const Picture& a, const Picture& b);
 
 bool writePng(const Picture& picture, const std::string& path);
+
+// A PNG file as RGB, laid over magenta where it is not opaque. Empty if unreadable.
+Picture readPng(const std::string& path);
