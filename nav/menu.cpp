@@ -25,6 +25,9 @@ const MenuEntry kMenuEntries[] = {
     {'q', "Quit (q, Escape)", nullptr, nullptr},
 };
 
+constexpr int kMenuEntryCount = static_cast<int>(sizeof kMenuEntries / sizeof kMenuEntries[0]);
+const char* shownLabels[kMenuEntryCount] = {};  // as last given to the toolkit
+
 int menuId = 0;      // 0 until the menu is made
 int viewWindow = 0;  // the window the menu belongs to
 bool menuInUse = false;
@@ -48,13 +51,22 @@ void refreshMenu() {
   }
   const int current = glutGetMenu();
   glutSetMenu(menuId);
-  int index = 1;
-  for (const MenuEntry& entry : kMenuEntries) {
-    glutChangeToMenuEntry(index++, labelOf(entry), entry.value);
+  for (int i = 0; i < kMenuEntryCount; ++i) {
+    shownLabels[i] = labelOf(kMenuEntries[i]);
+    glutChangeToMenuEntry(i + 1, shownLabels[i], kMenuEntries[i].value);
   }
   if (current != 0) {
     glutSetMenu(current);
   }
+}
+
+const char* menuLabel(int value) {
+  for (int i = 0; i < kMenuEntryCount; ++i) {
+    if (kMenuEntries[i].value == value) {
+      return shownLabels[i];
+    }
+  }
+  return nullptr;
 }
 
 void onMenu(int value) {
@@ -75,8 +87,9 @@ void registerMouse() {
   glutMotionFunc(onMouseDrag);
   viewWindow = glutGetWindow();
   menuId = glutCreateMenu(onMenu);
-  for (const MenuEntry& entry : kMenuEntries) {
-    glutAddMenuEntry(labelOf(entry), entry.value);
+  for (int i = 0; i < kMenuEntryCount; ++i) {
+    shownLabels[i] = labelOf(kMenuEntries[i]);
+    glutAddMenuEntry(shownLabels[i], kMenuEntries[i].value);
   }
   glutAttachMenu(GLUT_RIGHT_BUTTON);
   glutMenuStatusFunc(onMenuStatus);

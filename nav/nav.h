@@ -36,6 +36,9 @@ constexpr int kMenuResetView = 256;  // the one entry without a key
 void onMenu(int value);
 // Keeps the toggling entries' labels saying what they will do now.
 void refreshMenu();
+// The label the menu shows now for the entry of `value`; null if there is none
+// or the menu is not made yet.
+const char* menuLabel(int value);
 
 // Registers the mouse callbacks and makes and attaches the menu.
 void registerMouse();

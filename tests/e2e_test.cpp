@@ -117,13 +117,24 @@ TEST_F(Viewer, WheelAndMenuDoWhatTheKeysDo) {
       {kFullAxes, "", "2", "1"},          {kNearer, "", "P", "p"},     {kFarther, "", "p", "P"},
   };
   const Picture start = grabWindow(viewer_);
-  // The wheel: a notch away from the user is one P, towards one p.
+  // The wheel: a notch (press and release) away from the user is exactly one
+  // P, towards exactly one p, each from the same view as the key.
+  pressKeys(viewer_, "P");
+  const Picture nearer = grabWindow(viewer_);
+  pressKeys(viewer_, "p p");
+  const Picture farther = grabWindow(viewer_);
+  pressKeys(viewer_, "P");
+  EXPECT_GT(countDifferences(start, nearer), 20) << "P changed nothing";
+  EXPECT_GT(countDifferences(start, farther), 20) << "p changed nothing";
+  expectPicture(start, grabWindow(viewer_), 0, "keys-P-p-back");
   clickButton(viewer_, 4);
-  const Picture wheel = grabWindow(viewer_);
-  pressKeys(viewer_, "p P");
-  expectPicture(wheel, grabWindow(viewer_), 0, "wheel-away-is-P");
+  expectPicture(nearer, grabWindow(viewer_), 0, "wheel-away-is-one-P");
   clickButton(viewer_, 5);
-  expectPicture(start, grabWindow(viewer_), 0, "wheel-towards-is-p");
+  expectPicture(start, grabWindow(viewer_), 0, "wheel-towards-comes-back");
+  clickButton(viewer_, 5);
+  expectPicture(farther, grabWindow(viewer_), 0, "wheel-towards-is-one-p");
+  clickButton(viewer_, 4);
+  expectPicture(start, grabWindow(viewer_), 0, "wheel-away-comes-back");
 
   for (const Choice& c : choices) {
     const std::string name = std::string("menu-") + c.key;

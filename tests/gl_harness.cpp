@@ -15,6 +15,7 @@
 #include "app/projection.h"
 #include "app/startup.h"
 #include "app/view_state.h"
+#include "nav/nav.h"
 #include "scene/scene.h"
 #include "tests/crash_report.h"
 #include "tools/xdrive.h"
@@ -152,6 +153,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   openWindow(&argc, argv);
+  registerMouse();  // the menu, whose labels the tests read
   glutDisplayFunc(noDisplay);
   glutReshapeWindow(kHarnessWindowSize, kHarnessWindowSize);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);

@@ -122,13 +122,15 @@ struct DragCase {
   int button;
   bool shift;
   std::vector<glm::ivec2> path;  // window positions, y down; pressed at the first
+  glm::ivec2 size{500, 500};     // the window's
+  int otherButton = -1;          // pressed after the first move, released after the second
 };
 
 // The scene point under window position p (y down) at the depth of the scene origin.
-glm::dvec3 pointUnder(glm::ivec2 p, const glm::dmat4& projection, const glm::dmat4& modelview) {
-  const glm::dvec4 viewport(0, 0, 500, 500);
+glm::dvec3 pointUnder(glm::ivec2 p, glm::ivec2 size, const glm::dmat4& projection, const glm::dmat4& modelview) {
+  const glm::dvec4 viewport(0, 0, size.x, size.y);
   const double depth = glm::project(glm::dvec3(0), modelview, projection, viewport).z;
-  return glm::unProject(glm::dvec3(p.x, 500 - p.y, depth), modelview, projection, viewport);
+  return glm::unProject(glm::dvec3(p.x, size.y - p.y, depth), modelview, projection, viewport);
 }
 
 TEST(Navigation, DragsMatchTheOracle) {
@@ -142,27 +144,41 @@ TEST(Navigation, DragsMatchTheOracle) {
       {"XZ>^pp", GLUT_LEFT_BUTTON, true, {{120, 400}, {160, 380}, {150, 300}}},  // Shift pans, after turns
       {"o", GLUT_MIDDLE_BUTTON, false, {{400, 100}, {100, 450}}},                // orthographic pan
       {"oXm>>", GLUT_LEFT_BUTTON, true, {{250, 250}, {251, 250}, {251, 249}}},   // single pixels
+      // Windows that are not square: a turn goes by the height, an orthographic pan by each side.
+      {"X", GLUT_LEFT_BUTTON, false, {{100, 100}, {500, 300}}, {800, 400}},
+      {"Z", GLUT_LEFT_BUTTON, false, {{50, 600}, {300, 150}}, {300, 700}},
+      {"Y>", GLUT_MIDDLE_BUTTON, false, {{700, 300}, {100, 50}}, {800, 400}},
+      {"XP", GLUT_LEFT_BUTTON, true, {{50, 650}, {250, 100}}, {300, 700}},
+      {"o", GLUT_MIDDLE_BUTTON, false, {{700, 350}, {150, 20}}, {800, 400}},
+      {"oZ", GLUT_LEFT_BUTTON, true, {{20, 680}, {280, 30}}, {300, 700}},
+      // Another button pressed and released during a drag: the drag goes on.
+      {"", GLUT_LEFT_BUTTON, false, {{250, 250}, {280, 260}, {300, 300}, {330, 280}}, {500, 500}, GLUT_MIDDLE_BUTTON},
+      {"o", GLUT_MIDDLE_BUTTON, false, {{250, 250}, {200, 260}, {150, 300}, {120, 280}}, {500, 500}, GLUT_LEFT_BUTTON},
+      {"", GLUT_LEFT_BUTTON, true, {{250, 250}, {220, 260}, {200, 300}, {190, 330}}, {500, 500}, GLUT_RIGHT_BUTTON},
   };
   for (const DragCase& d : drags) {
-    resetViewer();
+    resetViewer(d.size.x, d.size.y);
     Oracle oracle;
     pressAll(d.keysBefore, &oracle);
     const bool perspective = view.usePerspective != 0;
-    const glm::dmat4 projection = perspective ? oraclePerspective(500, 500) : oracleOrtho();
-    const glm::dvec3 grabbed = pointUnder(d.path.front(), projection, oracle.modelview);
+    const glm::dmat4 projection = perspective ? oraclePerspective(d.size.x, d.size.y) : oracleOrtho();
+    const glm::dvec3 grabbed = pointUnder(d.path.front(), d.size, projection, oracle.modelview);
     mouseButton(d.button, GLUT_DOWN, d.shift, d.path.front().x, d.path.front().y);
     for (std::size_t i = 1; i < d.path.size(); ++i) {
       onMouseDrag(d.path[i].x, d.path[i].y);
+      if (d.otherButton >= 0 && i <= 2)
+        mouseButton(d.otherButton, i == 1 ? GLUT_DOWN : GLUT_UP, false, d.path[i].x, d.path[i].y);
       const glm::dvec2 step(d.path[i] - d.path[i - 1]);
       const glm::dmat4 id(1.0);
       if (d.button == GLUT_LEFT_BUTTON && !d.shift) {
-        const double perPixel = glm::radians(180.0) / 500;  // half a turn for the window's height
+        const double perPixel = glm::radians(180.0) / d.size.y;  // half a turn for the window's height
         const glm::dmat4 toOrigin = glm::translate(id, oracle.origin), back = glm::translate(id, -oracle.origin);
         oracle.eyeMove(toOrigin * glm::rotate(id, step.x * perPixel, glm::dvec3(0, 1, 0)) * back);
         oracle.eyeMove(toOrigin * glm::rotate(id, step.y * perPixel, glm::dvec3(1, 0, 0)) * back);
       } else {
-        const glm::dvec2 perPixel =
-            perspective ? glm::dvec2(2 * -oracle.origin.z * std::tan(glm::radians(22.5)) / 500) : glm::dvec2(6.0 / 500);
+        const glm::dvec2 perPixel = perspective
+                                        ? glm::dvec2(2 * -oracle.origin.z * std::tan(glm::radians(22.5)) / d.size.y)
+                                        : glm::dvec2(6.0 / d.size.x, 6.0 / d.size.y);
         const glm::dvec3 shift(step.x * perPixel.x, -step.y * perPixel.y, 0);
         oracle.eyeMove(glm::translate(id, shift));
         oracle.origin += shift;
@@ -170,11 +186,12 @@ TEST(Navigation, DragsMatchTheOracle) {
     }
     mouseButton(d.button, GLUT_UP, d.shift, d.path.back().x, d.path.back().y);
     onMouseDrag(0, 0);  // released: moves nothing
-    const std::string what = std::string("drag after '") + d.keysBefore + "'";
+    const std::string what = std::string("drag after '") + d.keysBefore + "' in " + std::to_string(d.size.x) + " x " +
+                             std::to_string(d.size.y) + (d.otherButton >= 0 ? " with another button" : "");
     expectViewMatches(oracle, what);
     if (d.button != GLUT_LEFT_BUTTON || d.shift) {
-      const glm::dvec2 now = toWindow(projection, readMatrix(GL_MODELVIEW_MATRIX), grabbed, 500, 500);
-      EXPECT_LT(glm::length(now - glm::dvec2(d.path.back().x, 500 - d.path.back().y)), 0.01)
+      const glm::dvec2 now = toWindow(projection, readMatrix(GL_MODELVIEW_MATRIX), grabbed, d.size.x, d.size.y);
+      EXPECT_LT(glm::length(now - glm::dvec2(d.path.back().x, d.size.y - d.path.back().y)), 0.01)
           << what << ": the grabbed point left the pointer";
     }
   }
@@ -205,6 +222,36 @@ TEST(Navigation, DragGuards) {
       EXPECT_LT(glm::length(glm::dvec3(after[3]) - glm::dvec3(before[3])), 0.1) << g.keys.size() << " x P";
     }
   }
+}
+
+// The toggling menu entries say what choosing them will do now, after their
+// key in either case or the menu's own choice.
+TEST(Navigation, MenuLabelsSayWhatAChoiceWillDo) {
+  struct Toggle {
+    const char* presses;  // each flips the toggle once
+    int entry;
+    const char* atStart;
+    const char* flipped;
+  };
+  const Toggle toggles[] = {
+      {"mMm", 'M', "Pan with the arrow keys (M)", "Orbit with the arrow keys (M)"},
+      {"oOo", 'O', "Orthographic projection (O)", "Perspective projection (O)"},
+      {"eEe", 'E', "Hide the axes (E)", "Show the axes (E)"},
+  };
+  for (const Toggle& t : toggles) {
+    resetViewer();
+    refreshMenu();  // the harness resets the state behind the menu's back
+    ASSERT_NE(menuLabel(t.entry), nullptr);
+    EXPECT_STREQ(menuLabel(t.entry), t.atStart);
+    for (int i = 0; t.presses[i] != '\0'; ++i) {
+      onKey(static_cast<unsigned char>(t.presses[i]), 0, 0);
+      EXPECT_STREQ(menuLabel(t.entry), i % 2 == 0 ? t.flipped : t.atStart) << "after '" << t.presses[i] << "'";
+    }
+    onMenu(t.entry);
+    EXPECT_STREQ(menuLabel(t.entry), t.atStart) << "after choosing it";
+  }
+  resetViewer();
+  refreshMenu();
 }
 
 TEST(Navigation, SeventyTwoOrbitStepsComeFullCircle) {
