@@ -14,10 +14,12 @@ struct ViewState {
   int fullAxes;        // 1: gizmo axes run from -length to +length
   int usePerspective;  // 1: perspective projection; 0: orthographic
   int showAxes;        // 1: the frame draws the axis gizmo
+  int showMatrices;    // 1: the frame shows the projection, sceneOffset and modelview as text (menu only)
+  int showEyeView;     // 1: the frame shows the scene and the eye from outside in an inset (menu only)
 };
 
 // Starting values, before anything runs.
-constexpr ViewState kStartViewState = {{0.0f, 0.0f, -6.0f}, 1.0f, 1.0f, 0, 0, 1, 1};
+constexpr ViewState kStartViewState = {{0.0f, 0.0f, -6.0f}, 1.0f, 1.0f, 0, 0, 1, 1, 0, 0};
 
 extern ViewState view;
 extern float savedModelview[16];  // column-major, as GL_MODELVIEW_MATRIX gives it

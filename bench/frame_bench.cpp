@@ -40,14 +40,25 @@ void EmptyFrame(benchmark::State& state) {
 }
 BENCHMARK(EmptyFrame)->Unit(benchmark::kMicrosecond);
 
+// range(0): the gizmo; range(1): the matrix text; range(2): the eye's inset.
 void DrawFrame(benchmark::State& state) {
   ensureViewer();
   view.showAxes = static_cast<int>(state.range(0));
+  view.showMatrices = static_cast<int>(state.range(1));
+  view.showEyeView = static_cast<int>(state.range(2));
   for (auto _ : state) drawFrame();
   glFinish();
   view.showAxes = 1;
+  view.showMatrices = view.showEyeView = 0;
 }
-BENCHMARK(DrawFrame)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
+BENCHMARK(DrawFrame)
+    ->ArgNames({"axes", "text", "eye"})
+    ->Args({1, 0, 0})
+    ->Args({0, 0, 0})
+    ->Args({1, 1, 0})
+    ->Args({1, 0, 1})
+    ->Args({1, 1, 1})
+    ->Unit(benchmark::kMicrosecond);
 
 // Key callbacks, in pairs that undo each other so the view stays put.
 void OrbitKeys(benchmark::State& state) {

@@ -7,11 +7,13 @@ namespace {
 // One menu entry. A toggling entry says what choosing it will do now: its
 // label while the flag is 0, and `labelWhenSet` while it is 1.
 struct MenuEntry {
-  int value;  // the key's character, or kMenuResetView
+  int value;  // the key's character, a kMenu value, or kTurnSubmenu for the submenu's row
   const char* label;
   const char* labelWhenSet;
   const int* flag;
 };
+
+constexpr int kTurnSubmenu = -1;
 
 const MenuEntry kMenuEntries[] = {
     {'M', "Pan with the arrow keys (M)", "Orbit with the arrow keys (M)", &view.panMode},
@@ -21,8 +23,18 @@ const MenuEntry kMenuEntries[] = {
     {'2', "Full axes (2)", nullptr, nullptr},
     {'P', "Nearer (P)", nullptr, nullptr},
     {'p', "Farther (p)", nullptr, nullptr},
+    {kTurnSubmenu, "Turn the scene", nullptr, nullptr},
+    {kMenuShowMatrices, "Show the matrices", "Hide the matrices", &view.showMatrices},
+    {kMenuShowEyeView, "Show the eye from outside", "Hide the eye from outside", &view.showEyeView},
     {kMenuResetView, "Reset view", nullptr, nullptr},
     {'q', "Quit (q, Escape)", nullptr, nullptr},
+};
+
+// The submenu of turns about the scene's own axes.
+const MenuEntry kTurnEntries[] = {
+    {'X', "About x, +5 degrees (X)", nullptr, nullptr}, {'x', "About x, -5 degrees (x)", nullptr, nullptr},
+    {'Y', "About y, +5 degrees (Y)", nullptr, nullptr}, {'y', "About y, -5 degrees (y)", nullptr, nullptr},
+    {'Z', "About z, +5 degrees (Z)", nullptr, nullptr}, {'z', "About z, -5 degrees (z)", nullptr, nullptr},
 };
 
 constexpr int kMenuEntryCount = static_cast<int>(sizeof kMenuEntries / sizeof kMenuEntries[0]);
@@ -52,8 +64,10 @@ void refreshMenu() {
   const int current = glutGetMenu();
   glutSetMenu(menuId);
   for (int i = 0; i < kMenuEntryCount; ++i) {
-    shownLabels[i] = labelOf(kMenuEntries[i]);
-    glutChangeToMenuEntry(i + 1, shownLabels[i], kMenuEntries[i].value);
+    if (kMenuEntries[i].flag != nullptr) {
+      shownLabels[i] = labelOf(kMenuEntries[i]);
+      glutChangeToMenuEntry(i + 1, shownLabels[i], kMenuEntries[i].value);
+    }
   }
   if (current != 0) {
     glutSetMenu(current);
@@ -66,6 +80,11 @@ const char* menuLabel(int value) {
       return shownLabels[i];
     }
   }
+  for (const MenuEntry& entry : kTurnEntries) {
+    if (entry.value == value && menuId != 0) {
+      return entry.label;
+    }
+  }
   return nullptr;
 }
 
@@ -75,10 +94,20 @@ void onMenu(int value) {
   if (viewWindow != 0 && glutGetWindow() != viewWindow) {
     glutSetWindow(viewWindow);
   }
-  if (value == kMenuResetView) {
-    resetView();
-  } else {
-    onKey(static_cast<unsigned char>(value), 0, 0);
+  switch (value) {
+    case kMenuResetView: resetView(); return;
+    case kMenuShowMatrices:
+      toggleFlag(view.showMatrices);
+      refreshMenu();
+      return;
+    case kMenuShowEyeView:
+      toggleFlag(view.showEyeView);
+      refreshMenu();
+      return;
+    default:
+      if (value >= 0 && value <= 255) {
+        onKey(static_cast<unsigned char>(value), 0, 0);
+      }
   }
 }
 
@@ -86,10 +115,18 @@ void registerMouse() {
   glutMouseFunc(onMouseButton);
   glutMotionFunc(onMouseDrag);
   viewWindow = glutGetWindow();
+  const int turnMenu = glutCreateMenu(onMenu);
+  for (const MenuEntry& entry : kTurnEntries) {
+    glutAddMenuEntry(entry.label, entry.value);
+  }
   menuId = glutCreateMenu(onMenu);
   for (int i = 0; i < kMenuEntryCount; ++i) {
     shownLabels[i] = labelOf(kMenuEntries[i]);
-    glutAddMenuEntry(shownLabels[i], kMenuEntries[i].value);
+    if (kMenuEntries[i].value == kTurnSubmenu) {
+      glutAddSubMenu(shownLabels[i], turnMenu);
+    } else {
+      glutAddMenuEntry(shownLabels[i], kMenuEntries[i].value);
+    }
   }
   glutAttachMenu(GLUT_RIGHT_BUTTON);
   glutMenuStatusFunc(onMenuStatus);

@@ -30,9 +30,13 @@ void onMouseDrag(int x, int y);
 // onMouseButton with the Shift state given rather than asked of the toolkit.
 void mouseButton(int button, int state, bool shift, int x, int y);
 
-// The right-button menu: every command with its key. Menu values are the
-// keys' own characters, so a choice runs exactly what its key runs.
-constexpr int kMenuResetView = 256;  // the one entry without a key
+// The right-button menu: every command with its key, the turns about the
+// scene's own axes in a submenu, and the two displays that only the menu
+// switches. Menu values are the keys' own characters, so a choice runs
+// exactly what its key runs; the entries without a key have values above 255.
+constexpr int kMenuResetView = 256;
+constexpr int kMenuShowMatrices = 257;
+constexpr int kMenuShowEyeView = 258;
 void onMenu(int value);
 // Keeps the toggling entries' labels saying what they will do now.
 void refreshMenu();

@@ -11,7 +11,18 @@ constexpr float kRoadShiftY = -150.0f;
 
 void drawFrame() {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  drawScene();
+  if (view.showEyeView != 0) {
+    drawEyeView();
+  }
+  if (view.showMatrices != 0) {
+    drawViewText();
+  }
+  glFlush();
+  glutSwapBuffers();
+}
 
+void drawScene() {
   // The gizmo changes no matrix, so it needs no push and pop.
   if (view.showAxes != 0) {
     drawAxes(kAxisLength, view.fullAxes);
@@ -30,7 +41,4 @@ void drawFrame() {
   glPushMatrix();
   drawCar2();
   glPopMatrix();
-
-  glFlush();
-  glutSwapBuffers();
 }

@@ -2,12 +2,60 @@
 // in scene units on and around the plane z = 0.
 #pragma once
 
+#include "app/view_state.h"
+
 // Axis gizmo length used by the frame, scene units.
 constexpr float kAxisLength = 0.5f;
 
-// One whole frame: clear, gizmo, road, both cars with the posts, flush, swap.
-// Leaves the modelview matrix as it found it.
+// One whole frame: clear, gizmo, road, both cars with the posts, then the
+// matrix text and the eye's inset if shown, flush, swap. Leaves the modelview
+// matrix as it found it.
 void drawFrame();
+
+// The scene's pieces under the current modelview matrix: the gizmo if shown,
+// the road, both cars and the posts. Leaves the matrix as it found it.
+void drawScene();
+
+// The view as text: the projection as set, sceneOffset and the modelview
+// matrix as four rows the way it reads on paper (row i holds elements i, i+4,
+// i+8 and i+12 of the column-major array), in aligned columns of fixed
+// decimals, never "-0.000".
+constexpr int kViewTextLines = 11;
+constexpr int kViewTextColumns = 48;  // room for each line and its end
+struct ViewText {
+  char lines[kViewTextLines][kViewTextColumns];
+};
+void formatViewText(const ViewState& state, const float modelview[16], ViewText* text);
+
+// Draws that text over the window's top-left corner on a dark backing. Leaves
+// every GL state as it found it.
+void drawViewText();
+
+// The eye seen from outside: its position, the direction it looks in and the
+// corners of its view volume cut short (first the four at the near depth,
+// then the four at the far one, each set going round), in scene units, from
+// the inverse of the modelview matrix. The modelview holds only turns and
+// moves, so its inverse is the turn transposed and the move undone.
+constexpr double kEyeVolumeDepth = 3.0;  // how far the drawn view volume reaches from the eye, scene units
+struct EyeVolume {
+  double eye[3];
+  double direction[3];  // unit length
+  double corners[8][3];
+};
+void computeEyeVolume(const ViewState& state, const float modelview[16], EyeVolume* volume);
+
+// The fixed observer of the inset, in scene units: it sees the road, the cars,
+// the posts and the eye's start position (0, 0, 6).
+constexpr double kObserverEye[3] = {2.25, -14.0, 10.0};
+constexpr double kObserverTarget[3] = {2.25, 0.0, 2.4};
+constexpr double kObserverFieldOfView = 50.0;  // vertical, degrees
+constexpr double kObserverNear = 1.0;
+constexpr double kObserverFar = 100.0;
+
+// The inset over the window's bottom-right third: cleared to dark grey,
+// framed, the scene from the observer with the eye drawn in it. Leaves every
+// GL state as it found it.
+void drawEyeView();
 
 // Red x, green y and blue z axes, each with a solid arrow head of its positive
 // end at `length`; `full` non-zero draws each shaft from -length. Changes no

@@ -16,7 +16,9 @@ shots=(
   "edge-on|X*18|"
   "full-axes|2 x*4 y*3|"
   "hidden-axes|e|"
-  "menu||-m 255,265,1,9"
+  "menu||-m 255,265,1,12"
+  "matrices|Right*6 Up*4 X*3|-c 150,100,8,12"
+  "eye-view|Right*6 Up*4|-c 150,100,9,12"
 )
 export LIBGL_ALWAYS_SOFTWARE=1
 for shot in "${shots[@]}"; do

@@ -54,7 +54,15 @@ fetch_freeglut_source() {
                  -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache" -o Debug::NoLocking=1
                  -o APT::Sandbox::User="$(id -un)")
   apt-get "${options[@]}" -qq update
-  (cd "$out/source" && apt-get "${options[@]}" -qq source --download-only freeglut)
+  # Only the upstream tarball is needed (Debian's patches are for Linux), and a
+  # mirror may lack the rest, so it alone is fetched, checked against the hash
+  # the signed source index gives for it.
+  local uri file size hash
+  read -r uri file size hash < <(apt-get "${options[@]}" --print-uris source freeglut 2>/dev/null |
+    grep -E "^'[^']+\.orig\.tar\.[a-z0-9]+' ") || true
+  [ -n "${hash:-}" ] || { echo "windows.sh: the source index names no freeglut tarball" >&2; return 1; }
+  /usr/lib/apt/apt-helper "${options[@]}" -qq download-file "${uri//\'/}" "$out/source/$file" "$hash" >/dev/null
+  echo "windows.sh: freeglut source $file ($size bytes, $hash)"
 }
 
 if [ ! -f "$prefix/lib/libfreeglut_static.a" ]; then

@@ -3,6 +3,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -30,9 +31,27 @@ class Viewer : public testing::Test {
 };
 
 // The menu's entries, top to bottom.
-enum MenuEntry { kPanMode, kProjection, kAxes, kHalfAxes, kFullAxes, kNearer, kFarther, kResetView, kQuit, kEntries };
+enum MenuEntry {
+  kPanMode,
+  kProjection,
+  kAxes,
+  kHalfAxes,
+  kFullAxes,
+  kNearer,
+  kFarther,
+  kTurns,
+  kMatrices,
+  kEyeView,
+  kResetView,
+  kQuit,
+  kEntries
+};
 constexpr int kMenuAtX = 150, kMenuAtY = 100;  // where the right click opens it, window pixels
-constexpr int kAwayX = 450, kAwayY = 450;      // a window pixel the menu does not cover
+// A window pixel the menu does not cover. freeglut 3.4 takes a click's window
+// position for a position on the screen when it checks whether the click hit
+// the open menu, so the pixel lies outside the menu both ways: a click at
+// (450, 450) would choose the row 200 pixels down the menu.
+constexpr int kAwayX = 20, kAwayY = 480;
 
 ScreenRect openMenuAt(RunningViewer& viewer, int entry) {
   return openMenu(viewer, kMenuAtX, kMenuAtY, entry, kEntries);
@@ -40,6 +59,13 @@ ScreenRect openMenuAt(RunningViewer& viewer, int entry) {
 
 bool chooseFromMenu(RunningViewer& viewer, int entry) {
   if (openMenuAt(viewer, entry).width == 0) return false;
+  clickButton(viewer, 1);
+  return waitForMenu(viewer, false, nullptr);
+}
+
+bool chooseFromTurnSubmenu(RunningViewer& viewer, int row) {
+  const ScreenRect menu = openMenuAt(viewer, kTurns);
+  if (menu.width == 0 || openSubmenu(viewer, menu, kTurns, kEntries, row, 6).width == 0) return false;
   clickButton(viewer, 1);
   return waitForMenu(viewer, false, nullptr);
 }
@@ -161,6 +187,50 @@ TEST_F(Viewer, WheelAndMenuDoWhatTheKeysDo) {
   expectPicture(settings, grabWindow(viewer_), 0, "reset-view");
   pressKeys(viewer_, "o e m");
   expectPicture(start, grabWindow(viewer_), 0, "reset-then-settings-back");
+}
+
+// Each row of the turn submenu gives its key's picture. Each display changes
+// only its own part of the window, and switching it off gives the picture back.
+TEST_F(Viewer, TurnSubmenuRowsAreTheirKeysAndDisplaysKeepToTheirRegion) {
+  const char turns[] = "XxYyZz", undo[] = "xXyYzZ";
+  const Picture start = grabWindow(viewer_);
+  for (int row = 0; row < 6; ++row) {
+    const std::string key(1, turns[row]), back(1, undo[row]);
+    pressKeys(viewer_, key);
+    const Picture byKey = grabWindow(viewer_);
+    EXPECT_GT(countDifferences(start, byKey), 20) << key << " changed nothing";
+    pressKeys(viewer_, back);
+    ASSERT_TRUE(chooseFromTurnSubmenu(viewer_, row)) << "submenu row " << row;
+    expectPicture(byKey, grabWindow(viewer_), 0, "submenu-" + key);
+    pressKeys(viewer_, back);
+  }
+  expectPicture(start, grabWindow(viewer_), 50, "after-submenu-turns");
+
+  struct Region {
+    int entry;
+    const char* name;
+    int left, top, right, bottom;  // its region, window pixels from the top left
+  };
+  const Region displays[] = {{kMatrices, "matrices", 0, 0, 250, 250},
+                             {kEyeView, "eye-view", 500 - 500 / 3, 500 - 500 / 3, 500, 500}};
+  const Picture begin = grabWindow(viewer_);
+  for (const Region& d : displays) {
+    ASSERT_TRUE(chooseFromMenu(viewer_, d.entry)) << d.name;
+    const Picture shown = grabWindow(viewer_);
+    int inside = 0, outside = 0;
+    for (int y = 0; y < shown.height; ++y)
+      for (int x = 0; x < shown.width; ++x) {
+        const std::size_t i = 3 * static_cast<std::size_t>(y * shown.width + x);
+        const bool same = std::equal(&shown.rgb[i], &shown.rgb[i] + 3, &begin.rgb[i]);
+        const bool inRegion = x >= d.left && x < d.right && y >= d.top && y < d.bottom;
+        (inRegion ? inside : outside) += same ? 0 : 1;
+      }
+    EXPECT_GT(inside, 2000) << d.name << " shows little";
+    EXPECT_EQ(outside, 0) << d.name << " changed pixels outside its region";
+    if (outside != 0) writePng(shown, std::string(VELMORA_ARTIFACT_DIR) + "/e2e-" + d.name + ".png");
+    ASSERT_TRUE(chooseFromMenu(viewer_, d.entry)) << d.name;
+    expectPicture(begin, grabWindow(viewer_), 0, std::string(d.name) + "-off");
+  }
 }
 
 // Keys while the menu is open go to the window under the pointer: the menu

@@ -1,6 +1,7 @@
 // Key sequences against an independent model of the view in glm (double).
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <glm/gtc/matrix_transform.hpp>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "app/projection.h"
 #include "app/view_state.h"
 #include "nav/nav.h"
+#include "scene/scene.h"
 #include "tests/gl_harness.h"
 
 namespace {
@@ -228,30 +230,175 @@ TEST(Navigation, DragGuards) {
 // key in either case or the menu's own choice.
 TEST(Navigation, MenuLabelsSayWhatAChoiceWillDo) {
   struct Toggle {
-    const char* presses;  // each flips the toggle once
+    std::vector<int> choices;  // each flips the toggle once: a key, or a menu value above 255
     int entry;
     const char* atStart;
     const char* flipped;
   };
   const Toggle toggles[] = {
-      {"mMm", 'M', "Pan with the arrow keys (M)", "Orbit with the arrow keys (M)"},
-      {"oOo", 'O', "Orthographic projection (O)", "Perspective projection (O)"},
-      {"eEe", 'E', "Hide the axes (E)", "Show the axes (E)"},
+      {{'m', 'M', 'm'}, 'M', "Pan with the arrow keys (M)", "Orbit with the arrow keys (M)"},
+      {{'o', 'O', 'o'}, 'O', "Orthographic projection (O)", "Perspective projection (O)"},
+      {{'e', 'E', 'e'}, 'E', "Hide the axes (E)", "Show the axes (E)"},
+      {{kMenuShowMatrices}, kMenuShowMatrices, "Show the matrices", "Hide the matrices"},
+      {{kMenuShowEyeView}, kMenuShowEyeView, "Show the eye from outside", "Hide the eye from outside"},
   };
   for (const Toggle& t : toggles) {
     resetViewer();
     refreshMenu();  // the harness resets the state behind the menu's back
     ASSERT_NE(menuLabel(t.entry), nullptr);
     EXPECT_STREQ(menuLabel(t.entry), t.atStart);
-    for (int i = 0; t.presses[i] != '\0'; ++i) {
-      onKey(static_cast<unsigned char>(t.presses[i]), 0, 0);
-      EXPECT_STREQ(menuLabel(t.entry), i % 2 == 0 ? t.flipped : t.atStart) << "after '" << t.presses[i] << "'";
+    for (std::size_t i = 0; i < t.choices.size(); ++i) {
+      if (t.choices[i] > 255) {
+        onMenu(t.choices[i]);
+      } else {
+        onKey(static_cast<unsigned char>(t.choices[i]), 0, 0);
+      }
+      EXPECT_STREQ(menuLabel(t.entry), i % 2 == 0 ? t.flipped : t.atStart) << "after choice " << t.choices[i];
     }
     onMenu(t.entry);
-    EXPECT_STREQ(menuLabel(t.entry), t.atStart) << "after choosing it";
+    EXPECT_STREQ(menuLabel(t.entry), t.choices.size() % 2 == 0 ? t.flipped : t.atStart) << "after choosing it";
   }
   resetViewer();
   refreshMenu();
+}
+
+// The submenu's turns run their keys, and the displays, which only the menu
+// switches, stay through Reset view, projection switches and resizes.
+TEST(Navigation, TurnSubmenuAndDisplaysFromTheMenu) {
+  for (const char* keys : {"XxYyZz", "ZZZXyy"}) {
+    resetViewer();
+    Oracle oracle;
+    for (const char* c = keys; *c != '\0'; ++c) {
+      onMenu(*c);
+      oracle.press(*c);
+    }
+    expectViewMatches(oracle, std::string("menu turns ") + keys);
+  }
+  resetViewer();
+  onMenu(kMenuShowMatrices);
+  onMenu(kMenuShowEyeView);
+  pressAll(">>Xo", nullptr);
+  onReshape(300, 700);
+  onMenu(kMenuResetView);
+  EXPECT_EQ(view.showMatrices, 1);
+  EXPECT_EQ(view.showEyeView, 1);
+  EXPECT_LT(maxDiff(readMatrix(GL_MODELVIEW_MATRIX), oracleStartModelview()), 1e-6);
+  for (int bad : {-1, 259, 1000, 100000}) onMenu(bad);  // values no entry has: nothing happens
+  EXPECT_EQ(view.showMatrices, 1);
+  EXPECT_LT(maxDiff(readMatrix(GL_MODELVIEW_MATRIX), oracleStartModelview()), 1e-6);
+  resetViewer();
+}
+
+// The matrix display's text: the projection as set, sceneOffset and the
+// modelview matrix by rows, read back against the oracle; aligned columns,
+// fixed decimals, never "-0.000".
+TEST(Navigation, ViewTextShowsTheMatricesAsTheOracleHasThem) {
+  struct Case {
+    const char* keys;
+    int width, height;
+    std::vector<std::string> expected;  // the whole text where given
+  };
+  const Case cases[] = {
+      {"",
+       500,
+       500,
+       {"Perspective projection", " fov 45.000 degrees", " aspect 1.000", " near 0.100  far 50.000", "sceneOffset",
+        "  0.000  0.000 -6.000", "Modelview", "  1.000  0.000  0.000  0.000", "  0.000  1.000  0.000  0.000",
+        "  0.000  0.000  1.000 -6.000", "  0.000  0.000  0.000  1.000"}},
+      {"o",
+       800,
+       500,
+       {"Orthographic projection", " x -3.000 to 3.000", " y -3.000 to 3.000", " near -10.000  far 10.000"}},
+      {"", 800, 500, {"Perspective projection", " fov 45.000 degrees", " aspect 1.600"}},
+      {"XXXXXXXXXXXXXXXXXXZZZZZZZZZZZZZZZZZZ", 500, 500, {}},  // quarter turns: entries of -0 and of nearly 0
+      {">>>^^", 500, 500, {}},
+      {"m<<<^^^PPPP", 500, 500, {}},
+      {"XyZm>>>>_P", 37, 611, {}},
+  };
+  for (const Case& c : cases) {
+    resetViewer(c.width, c.height);
+    Oracle oracle;
+    pressAll(c.keys, &oracle);
+    float modelview[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    ViewText text;
+    formatViewText(view, modelview, &text);
+    const std::string what = std::string("after '") + c.keys + "'";
+    for (std::size_t i = 0; i < c.expected.size(); ++i) EXPECT_EQ(text.lines[i], c.expected[i]) << what;
+    // Rows 7 to 10 read back as the oracle's matrix, row i holding elements i, i+4, i+8, i+12.
+    const std::size_t rowLength = std::strlen(text.lines[7]);
+    for (int row = 0; row < 4; ++row) {
+      const char* line = text.lines[7 + row];
+      double v[4];
+      ASSERT_EQ(std::sscanf(line, "%lf %lf %lf %lf", &v[0], &v[1], &v[2], &v[3]), 4) << what << ": " << line;
+      for (int column = 0; column < 4; ++column)
+        EXPECT_NEAR(v[column], oracle.modelview[column][row], 0.0005 + 1e-6) << what << ", row " << row;
+      EXPECT_EQ(std::strlen(line), rowLength) << what << ": columns not aligned";
+    }
+    double offset[3];
+    ASSERT_EQ(std::sscanf(text.lines[5], "%lf %lf %lf", &offset[0], &offset[1], &offset[2]), 3) << what;
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(offset[i], oracle.origin[i], 0.0005 + 1e-5) << what;
+    for (const auto& line : text.lines) EXPECT_EQ(std::strstr(line, "-0.000"), nullptr) << what << ": " << line;
+  }
+
+  // Large values widen every column alike; a negative zero prints as 0.000.
+  const float large[16] = {-0.0f, 123456.789f, -0.0004f, 0.0f, 1.0f,      -2.5f, 0.0f,  0.0f,
+                           0.0f,  0.0f,        1.0f,     0.0f, -98765.4f, 0.25f, -6.0f, 1.0f};
+  ViewText text;
+  resetViewer();
+  formatViewText(view, large, &text);
+  EXPECT_STREQ(text.lines[7], "      0.000      1.000      0.000 -98765.398");
+  EXPECT_STREQ(text.lines[8], " 123456.789     -2.500      0.000      0.250");
+  EXPECT_STREQ(text.lines[9], "      0.000      0.000      1.000     -6.000");
+  EXPECT_STREQ(text.lines[5], "      0.000      0.000     -6.000");
+}
+
+// The eye seen from outside: its position, direction and view volume (cut at
+// kEyeVolumeDepth) against glm's inverse of the oracle's matrices; the fixed
+// observer sees the whole scene and the eye's start position.
+TEST(Navigation, EyeVolumeIsTheInverseOfTheView) {
+  const char* sequences[] = {"", ">>>^", "m<<^^", "PPPp", "XYZ", "o>>X", "o", "oPPPPm>"};
+  for (const char* keys : sequences) {
+    resetViewer(800, 500);
+    Oracle oracle;
+    pressAll(keys, &oracle);
+    float modelview[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    EyeVolume volume;
+    computeEyeVolume(view, modelview, &volume);
+    const glm::dmat4 inverse = glm::inverse(oracle.modelview);
+    const glm::dvec3 eye(inverse * glm::dvec4(0, 0, 0, 1)), direction(inverse * glm::dvec4(0, 0, -1, 0));
+    const std::string what = std::string("after '") + keys + "'";
+    EXPECT_LT(glm::length(glm::dvec3(volume.eye[0], volume.eye[1], volume.eye[2]) - eye), 1e-4) << what;
+    EXPECT_LT(glm::length(glm::dvec3(volume.direction[0], volume.direction[1], volume.direction[2]) - direction), 1e-5)
+        << what;
+    // Corners: window corners at the near depth and at the cut, back through the inverse projection and view.
+    const bool perspective = view.usePerspective != 0;
+    const glm::dmat4 projection = perspective ? oraclePerspective(800, 500) : oracleOrtho();
+    const double nearDepth = perspective ? 0.1 : -kEyeVolumeDepth;
+    const glm::dmat4 back = glm::inverse(projection * oracle.modelview);
+    const double corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+    for (int end = 0; end < 2; ++end) {
+      const glm::dvec4 clip = projection * glm::dvec4(0, 0, -(end == 0 ? nearDepth : kEyeVolumeDepth), 1);
+      for (int i = 0; i < 4; ++i) {
+        const glm::dvec4 p = back * glm::dvec4(corners[i][0], corners[i][1], clip.z / clip.w, 1);
+        const double* got = volume.corners[4 * end + i];
+        EXPECT_LT(glm::length(glm::dvec3(got[0], got[1], got[2]) - glm::dvec3(p) / p.w), 1e-4)
+            << what << ", corner " << 4 * end + i;
+      }
+    }
+  }
+  const glm::dmat4 observer =
+      glm::perspective(glm::radians(kObserverFieldOfView), 1.0, kObserverNear, kObserverFar) *
+      glm::lookAt(glm::dvec3(kObserverEye[0], kObserverEye[1], kObserverEye[2]),
+                  glm::dvec3(kObserverTarget[0], kObserverTarget[1], kObserverTarget[2]), glm::dvec3(0, 0, 1));
+  const glm::dvec3 seen[] = {{-4.5, -1.5, 0}, {-4.5, 1.5, 0}, {9, -1.5, 0},        {9, 1.5, 0},  // the road's ends
+                             {-1, -1, 0.5},   {1.5, 1, 0.5},  {-0.33, 0.13, 0.33}, {1.83, -0.2, -0.33},  // posts, cars
+                             {0, 0, 6}};  // the eye at start
+  for (const glm::dvec3& p : seen) {
+    const glm::dvec4 clip = observer * glm::dvec4(p, 1);
+    EXPECT_LT(std::fmax(std::fabs(clip.x), std::fabs(clip.y)) / clip.w, 0.95) << p.x << ", " << p.y << ", " << p.z;
+  }
 }
 
 TEST(Navigation, SeventyTwoOrbitStepsComeFullCircle) {

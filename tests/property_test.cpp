@@ -22,8 +22,25 @@ const char kBoundKeys[] = "12EeMmOoPpXxYyZz";
 const int kSpecialCodes[] = {
     GLUT_KEY_LEFT, GLUT_KEY_UP, GLUT_KEY_RIGHT, GLUT_KEY_DOWN, 109, 110, 111, 112, 113, 114, 115, 116, 117, 118, 119};
 const int kSizes[][2] = {{0, 0}, {1, 1}, {0, 500}, {500, 0}, {4096, 4096}, {500, 500}, {800, 500}, {37, 611}};
-// Every menu entry but Quit.
-const int kMenuValues[] = {'M', 'O', 'E', '1', '2', 'P', 'p', kMenuResetView};
+// Every menu entry but Quit, the submenu's turns and the two displays among them.
+const int kMenuValues[] = {'M',
+                           'O',
+                           'E',
+                           '1',
+                           '2',
+                           'P',
+                           'p',
+                           'X',
+                           'x',
+                           'Y',
+                           'y',
+                           'Z',
+                           'z',
+                           kMenuResetView,
+                           kMenuShowMatrices,
+                           kMenuShowEyeView};
+
+int lastReshape[2] = {500, 500};  // the viewport every frame must leave as it found it
 
 // Applies one random event and says what it was.
 std::string applyRandomEvent(std::mt19937& rng) {
@@ -57,6 +74,8 @@ std::string applyRandomEvent(std::mt19937& rng) {
   }
   const auto& size = kSizes[std::uniform_int_distribution<std::size_t>(0, std::size(kSizes) - 1)(rng)];
   onReshape(size[0], size[1]);
+  lastReshape[0] = size[0];
+  lastReshape[1] = size[1];
   return "reshape " + std::to_string(size[0]) + " x " + std::to_string(size[1]);
 }
 
@@ -72,12 +91,30 @@ std::string checkState(double allowed) {
   const glm::dvec3 offset(view.sceneOffset.x, view.sceneOffset.y, view.sceneOffset.z);
   const double drift = glm::length(offset - glm::dvec3(mv[3]));
   if (drift > allowed) return "sceneOffset is " + std::to_string(drift) + " off the origin's eye position";
-  GLfloat before[16], after[16];
+  GLfloat before[16], after[16], projectionBefore[16], projectionAfter[16];
   glGetFloatv(GL_MODELVIEW_MATRIX, before);
+  glGetFloatv(GL_PROJECTION_MATRIX, projectionBefore);
   drawFrame();
   glGetFloatv(GL_MODELVIEW_MATRIX, after);
+  glGetFloatv(GL_PROJECTION_MATRIX, projectionAfter);
   if (std::memcmp(before, after, sizeof before) != 0) return "the frame changed the modelview matrix";
+  if (std::memcmp(projectionBefore, projectionAfter, sizeof before) != 0) return "the frame changed the projection";
   if (const GLenum error = glGetError(); error != GL_NO_ERROR) return "GL error after a frame " + std::to_string(error);
+  // The state the frame's pieces and the two displays set for themselves is put back.
+  if (readInt(GL_MATRIX_MODE) != GL_MODELVIEW) return "the frame left another matrix mode";
+  GLint viewport[4], polygonMode[2];
+  GLfloat clear[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  glGetIntegerv(GL_POLYGON_MODE, polygonMode);
+  glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+  if (viewport[0] != 0 || viewport[1] != 0 || viewport[2] != lastReshape[0] || viewport[3] != lastReshape[1])
+    return "the frame left another viewport";
+  if (glIsEnabled(GL_DEPTH_TEST) != GL_TRUE) return "the frame left the depth test off";
+  if (glIsEnabled(GL_LINE_STIPPLE) != GL_FALSE || glIsEnabled(GL_SCISSOR_TEST) != GL_FALSE)
+    return "the frame left line stipple or the scissor test on";
+  if (polygonMode[0] != GL_FILL || polygonMode[1] != GL_FILL) return "the frame left another polygon mode";
+  if (clear[0] != 0.0f || clear[1] != 0.0f || clear[2] != 0.0f || clear[3] != 0.5f)
+    return "the frame left another clear colour";
   return "";
 }
 
@@ -86,6 +123,7 @@ std::string checkState(double allowed) {
 TEST(Property, RandomEventSequencesKeepTheViewSound) {
   for (int seed = 1; seed <= kSeeds; ++seed) {
     resetViewer();
+    lastReshape[0] = lastReshape[1] = 500;
     std::mt19937 rng(static_cast<std::mt19937::result_type>(seed));
     glm::dvec3 offset(view.sceneOffset.x, view.sceneOffset.y, view.sceneOffset.z);
     double allowed = 1e-8 * (1.0 + glm::length(offset));

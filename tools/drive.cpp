@@ -1,9 +1,12 @@
 // velmora-drive: starts a viewer command on the current X display, presses
 // keys in it as a user would, and can save its window or make it quit.
-//   velmora-drive [-f] [-t SECONDS] [-k KEYS]... [-n FRAMES] [-m X,Y,ROW,ROWS]
-//                 [-s SECONDS] [-p KEYS] [-o OUT.png] [-q KEYS] -- COMMAND [ARGS...]
+//   velmora-drive [-f] [-t SECONDS] [-c X,Y,ROW,ROWS]... [-k KEYS]... [-n FRAMES]
+//                 [-m X,Y,ROW,ROWS] [-s SECONDS] [-p KEYS] [-o OUT.png] [-q KEYS]
+//                 -- COMMAND [ARGS...]
 //     -t  how long to wait for the window (default 20)
 //     -f  print the milliseconds from start to the first frame (the road's edge drawn)
+//     -c  X,Y,ROW,ROWS: choose row ROW of the pop-up menu's ROWS rows, opened
+//         with a right click at window pixel (X, Y), before the key batches
 //     -k  a batch of keys, as X keysym names with an optional *N ("Right*9 x*6");
 //         each batch is followed by a wait for frames drawn after it
 //     -n  then wait for this many more frames (fails if they do not come within -t)
@@ -29,13 +32,14 @@
 int main(int argc, char** argv) {
   int windowSeconds = 20, idleSeconds = 0, frames = 0;
   bool timeFirstFrame = false;
-  std::vector<std::string> batches;
+  std::vector<std::string> batches, choices;
   std::string png, quitKeys, idleKeys, menuAt;
   int opt = 0;
-  while ((opt = getopt(argc, argv, "ft:k:n:m:s:p:o:q:")) != -1) {
+  while ((opt = getopt(argc, argv, "ft:c:k:n:m:s:p:o:q:")) != -1) {
     switch (opt) {
       case 'f': timeFirstFrame = true; break;
       case 't': windowSeconds = std::atoi(optarg); break;
+      case 'c': choices.emplace_back(optarg); break;
       case 'k': batches.emplace_back(optarg); break;
       case 'n': frames = std::atoi(optarg); break;
       case 'm': menuAt = optarg; break;
@@ -48,8 +52,8 @@ int main(int argc, char** argv) {
   }
   if (optind >= argc) {
     std::fprintf(stderr,
-                 "usage: %s [-f] [-t SECONDS] [-k KEYS]... [-n FRAMES] [-m X,Y,ROW,ROWS]\n"
-                 "       [-s SECONDS] [-p KEYS] [-o OUT.png] [-q KEYS] -- COMMAND [ARGS...]\n",
+                 "usage: %s [-f] [-t SECONDS] [-c X,Y,ROW,ROWS]... [-k KEYS]... [-n FRAMES]\n"
+                 "       [-m X,Y,ROW,ROWS] [-s SECONDS] [-p KEYS] [-o OUT.png] [-q KEYS] -- COMMAND [ARGS...]\n",
                  argv[0]);
     return 2;
   }
@@ -69,6 +73,18 @@ int main(int argc, char** argv) {
       }
       std::printf("first frame after %.1f ms\n",
                   std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    for (const std::string& choice : choices) {
+      int x = 0, y = 0, row = 0, rows = 1;
+      if (std::sscanf(choice.c_str(), "%d,%d,%d,%d", &x, &y, &row, &rows) != 4 ||
+          openMenu(viewer, x, y, row, rows).width == 0) {
+        std::fprintf(stderr, "velmora-drive: no menu opened for -c %s\n", choice.c_str());
+        status = 1;
+        continue;
+      }
+      clickButton(viewer, 1);
+      waitForMenu(viewer, false, nullptr);
+      waitForFrames(viewer);
     }
     for (const std::string& keys : batches) {
       pressKeys(viewer, keys);

@@ -76,10 +76,11 @@ void pumpEvents(Display* display) {
   }
 }
 
-// A viewable new top-level window titled `title`, or with `title` null any
-// viewable new one but `except`.
-Window findNewWindow(Display* display, const char* title, Window except = 0) {
+// The viewable new top-level windows titled `title`, or with `title` null
+// every viewable new one but `except`, oldest first.
+std::vector<Window> findNewWindows(Display* display, const char* title, Window except = 0) {
   pumpEvents(display);
+  std::vector<Window> found;
   for (const Window window : newWindows) {
     XWindowAttributes attributes;
     if (window == except || XGetWindowAttributes(display, window, &attributes) == 0 ||
@@ -90,9 +91,20 @@ Window findNewWindow(Display* display, const char* title, Window except = 0) {
     const bool named = XFetchName(display, window, &name) != 0 && name != nullptr;
     const bool match = title == nullptr || (named && std::string(name) == title);
     if (named) XFree(name);
-    if (match) return window;
+    if (match) found.push_back(window);
   }
-  return 0;
+  return found;
+}
+
+Window findNewWindow(Display* display, const char* title, Window except = 0) {
+  const std::vector<Window> found = findNewWindows(display, title, except);
+  return found.empty() ? 0 : found.front();
+}
+
+ScreenRect rectOf(Display* display, Window window) {
+  XWindowAttributes attributes;
+  XGetWindowAttributes(display, window, &attributes);
+  return {attributes.x, attributes.y, attributes.width, attributes.height};
 }
 
 // One key, pressed and released, with Shift held when the keysym needs it.
@@ -246,11 +258,7 @@ bool waitForMenu(RunningViewer& viewer, bool open, ScreenRect* menu, int timeout
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
     const Window found = findNewWindow(viewer.display, nullptr, viewer.window);
-    if (found != 0 && open && menu != nullptr) {
-      XWindowAttributes attributes;
-      XGetWindowAttributes(viewer.display, found, &attributes);
-      *menu = {attributes.x, attributes.y, attributes.width, attributes.height};
-    }
+    if (found != 0 && open && menu != nullptr) *menu = rectOf(viewer.display, found);
     if ((found != 0) == open) return true;
     if (Clock::now() >= deadline || hasEnded(viewer.pid)) return false;
     sleepMs(kPollMs);
@@ -263,25 +271,50 @@ ScreenRect windowRect(RunningViewer& viewer) {
   return rect;
 }
 
+namespace {
+
+// Points at row `row` of the `rows` rows of a menu on the screen, which highlights it.
+void pointAtRow(RunningViewer& viewer, const ScreenRect& menu, int row, int rows) {
+  const ScreenRect window = windowRect(viewer);
+  const int height = (menu.height - 4) / rows;  // the rows fill the menu but for a 2-pixel border
+  movePointer(viewer, menu.x - window.x + menu.width / 2, menu.y - window.y + 2 + height * row + height / 2);
+}
+
+}  // namespace
+
 ScreenRect openMenu(RunningViewer& viewer, int x, int y, int row, int rows) {
   movePointer(viewer, x, y);
   clickButton(viewer, 3);
   ScreenRect menu;
   if (!waitForMenu(viewer, true, &menu)) return {};
   if (row >= 0 && rows > 0) {
-    const ScreenRect window = windowRect(viewer);
-    const int height = (menu.height - 4) / rows;  // the rows fill the menu but for a 2-pixel border
-    auto pointAt = [&](int r) {
-      movePointer(viewer, menu.x - window.x + menu.width / 2, menu.y - window.y + 2 + height * r + height / 2);
-    };
     // Each highlight redraws the menu. Under Mesa's software renderer the first
     // draw after the menu window is sized shows a stale size, so the menu is
     // drawn twice, in turns of the viewer's loop, before it is looked at.
-    pointAt(row == 0 ? 1 : 0);
+    pointAtRow(viewer, menu, row == 0 ? 1 : 0, rows);
     waitForFrames(viewer);
-    pointAt(row);
+    pointAtRow(viewer, menu, row, rows);
   }
   return menu;
+}
+
+ScreenRect openSubmenu(RunningViewer& viewer, const ScreenRect& menu, int row, int rows, int subRow, int subRows,
+                       int timeoutMs) {
+  pointAtRow(viewer, menu, row, rows);
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    for (const Window window : findNewWindows(viewer.display, nullptr, viewer.window)) {
+      const ScreenRect found = rectOf(viewer.display, window);
+      if (found.x != menu.x || found.y != menu.y || found.width != menu.width || found.height != menu.height) {
+        pointAtRow(viewer, found, subRow == 0 ? 1 : 0, subRows);  // drawn twice, as above
+        waitForFrames(viewer);
+        pointAtRow(viewer, found, subRow, subRows);
+        return found;
+      }
+    }
+    if (Clock::now() >= deadline || hasEnded(viewer.pid)) return {};
+    sleepMs(kPollMs);
+  }
 }
 
 namespace {

@@ -79,6 +79,13 @@ bool waitForMenu(RunningViewer& viewer, bool open, ScreenRect* menu, int timeout
 // highlights it. The menu's screen rectangle; empty if it did not open.
 ScreenRect openMenu(RunningViewer& viewer, int x, int y, int row = -1, int rows = 1);
 
+// With the menu open (openMenu), points at row `row` of its `rows` rows, a
+// submenu's row, waits up to timeoutMs for the submenu to open and points at
+// its row `subRow` of `subRows`. The submenu's screen rectangle; empty if it
+// did not open.
+ScreenRect openSubmenu(RunningViewer& viewer, const ScreenRect& menu, int row, int rows, int subRow, int subRows,
+                       int timeoutMs = 30000);
+
 // The window's screen rectangle.
 ScreenRect windowRect(RunningViewer& viewer);
 

@@ -1,0 +1,133 @@
+#include <algorithm>
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/gl.h"
+#include "app/projection.h"
+#include "scene/scene.h"
+
+namespace {
+
+constexpr int kDecimals = 3;
+constexpr int kMinFieldWidth = 7;  // " -0.500": a sign, a digit, the point, the decimals and a space
+constexpr int kNumberSize = 64;    // room for any float printed with its decimals
+
+// Lines of the text.
+enum Line { kProjection, kProjection1, kProjection2, kProjection3, kOffsetTitle, kOffset, kModelviewTitle, kRow0 };
+
+// The font and the layout of the text over the window's top-left corner, pixels.
+void* const kFont = GLUT_BITMAP_8_BY_13;
+constexpr int kCharWidth = 8;
+constexpr int kLineHeight = 15;
+constexpr int kAscent = 11;  // from a line's top to its baseline
+constexpr int kMargin = 6;   // between the backing's edge and the text
+constexpr float kBackingColour[3] = {0.08f, 0.08f, 0.14f};
+constexpr float kTitleColour[3] = {1.0f, 0.85f, 0.4f};
+constexpr float kTextColour[3] = {0.9f, 0.9f, 0.9f};
+
+// v with fixed decimals; a value that rounds to zero prints without its sign.
+void formatNumber(double v, char* out) {
+  std::snprintf(out, kNumberSize, "%.*f", kDecimals, v);
+  if (out[0] == '-' && std::strspn(out + 1, "0.") == std::strlen(out + 1)) {
+    std::memmove(out, out + 1, std::strlen(out));
+  }
+}
+
+// Numbers right-aligned in fields of one width, appended to a line.
+void appendFields(char* line, const char numbers[][kNumberSize], int count, int width) {
+  for (int i = 0; i < count; ++i) {
+    const std::size_t used = std::strlen(line);
+    std::snprintf(line + used, kViewTextColumns - used, "%*s", width, numbers[i]);
+  }
+}
+
+}  // namespace
+
+void formatViewText(const ViewState& state, const float modelview[16], ViewText* text) {
+  char(*lines)[kViewTextColumns] = text->lines;
+  for (int i = 0; i < kViewTextLines; ++i) lines[i][0] = '\0';
+  char a[kNumberSize], b[kNumberSize];
+  if (state.usePerspective != 0) {
+    const double aspect = static_cast<double>(state.windowWidth) / static_cast<double>(state.windowHeight);
+    std::snprintf(lines[kProjection], kViewTextColumns, "Perspective projection");
+    formatNumber(kFieldOfView, a);
+    std::snprintf(lines[kProjection1], kViewTextColumns, " fov %s degrees", a);
+    formatNumber(aspect, a);
+    std::snprintf(lines[kProjection2], kViewTextColumns, " aspect %s", a);
+    formatNumber(kPerspectiveNear, a);
+    formatNumber(kPerspectiveFar, b);
+    std::snprintf(lines[kProjection3], kViewTextColumns, " near %s  far %s", a, b);
+  } else {
+    std::snprintf(lines[kProjection], kViewTextColumns, "Orthographic projection");
+    formatNumber(-kOrthoHalfSize, a);
+    formatNumber(kOrthoHalfSize, b);
+    std::snprintf(lines[kProjection1], kViewTextColumns, " x %s to %s", a, b);
+    std::snprintf(lines[kProjection2], kViewTextColumns, " y %s to %s", a, b);
+    formatNumber(kOrthoNear, a);
+    formatNumber(kOrthoFar, b);
+    std::snprintf(lines[kProjection3], kViewTextColumns, " near %s  far %s", a, b);
+  }
+
+  // One field width for the offset and the matrix, so their columns align.
+  char offset[3][kNumberSize], rows[4][4][kNumberSize];
+  formatNumber(state.sceneOffset.x, offset[0]);
+  formatNumber(state.sceneOffset.y, offset[1]);
+  formatNumber(state.sceneOffset.z, offset[2]);
+  int width = kMinFieldWidth;
+  for (const auto& number : offset) width = std::max(width, static_cast<int>(std::strlen(number)) + 1);
+  for (int row = 0; row < 4; ++row) {
+    for (int column = 0; column < 4; ++column) {
+      formatNumber(modelview[row + 4 * column], rows[row][column]);
+      width = std::max(width, static_cast<int>(std::strlen(rows[row][column])) + 1);
+    }
+  }
+  std::snprintf(lines[kOffsetTitle], kViewTextColumns, "sceneOffset");
+  appendFields(lines[kOffset], offset, 3, width);
+  std::snprintf(lines[kModelviewTitle], kViewTextColumns, "Modelview");
+  for (int row = 0; row < 4; ++row) appendFields(lines[kRow0 + row], rows[row], 4, width);
+}
+
+void drawViewText() {
+  GLint viewport[4] = {0, 0, 0, 0};
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  const int width = viewport[2], height = viewport[3];
+  if (width <= 0 || height <= 0) {
+    return;
+  }
+  float modelview[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+  ViewText text;
+  formatViewText(view, modelview, &text);
+  std::size_t longest = 0;
+  for (const auto& line : text.lines) longest = std::max(longest, std::strlen(line));
+
+  glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_TRANSFORM_BIT | GL_POLYGON_BIT);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  glOrtho(0.0, width, 0.0, height, -1.0, 1.0);  // window pixels, y up
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  glDisable(GL_DEPTH_TEST);
+  glDisable(GL_LINE_STIPPLE);
+  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+
+  const int boxWidth = 2 * kMargin + kCharWidth * static_cast<int>(longest);
+  const int boxHeight = 2 * kMargin + kLineHeight * kViewTextLines;
+  glColor3fv(kBackingColour);
+  glRecti(0, height - boxHeight, boxWidth, height);
+  for (int i = 0; i < kViewTextLines; ++i) {
+    const bool title = i == kProjection || i == kOffsetTitle || i == kModelviewTitle;
+    glColor3fv(title ? kTitleColour : kTextColour);  // the raster position takes the colour current now
+    glRasterPos2i(kMargin, height - kMargin - kAscent - i * kLineHeight);
+    for (const char* c = text.lines[i]; *c != '\0'; ++c) glutBitmapCharacter(kFont, *c);
+  }
+
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPopMatrix();
+  glPopAttrib();
+}
