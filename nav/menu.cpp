@@ -43,6 +43,25 @@ const char* shownLabels[kMenuEntryCount] = {};  // as last given to the toolkit
 int menuId = 0;      // 0 until the menu is made
 int viewWindow = 0;  // the window the menu belongs to
 bool menuInUse = false;
+bool pointerInView = false;  // since the toolkit last said the pointer entered the view, not left it
+
+void onEntry(int state) { pointerInView = state == GLUT_ENTERED; }
+
+// The toolkit's menu callback. freeglut 3.4 hit-tests a click in the view
+// against the open menu with the click's window position taken for a screen
+// position, so a click beside the menu, meant to close it, can arrive here as
+// the choice of whichever row lies that far from the menu's corner (Quit,
+// say). A real choice is made with the pointer on the menu, which lies over
+// the view: the view has seen the pointer leave. Checked on X11, where the
+// toolkit reports the pointer leaving the view for a menu opened over it.
+void onMenuChoice(int value) {
+#ifdef VELMORA_X11
+  if (pointerInView) {
+    return;  // a click beside the menu: the toolkit has closed it, and that is all
+  }
+#endif
+  onMenu(value);
+}
 
 const char* labelOf(const MenuEntry& entry) {
   return (entry.flag != nullptr && *entry.flag != 0) ? entry.labelWhenSet : entry.label;
@@ -115,11 +134,12 @@ void registerMouse() {
   glutMouseFunc(onMouseButton);
   glutMotionFunc(onMouseDrag);
   viewWindow = glutGetWindow();
-  const int turnMenu = glutCreateMenu(onMenu);
+  glutEntryFunc(onEntry);
+  const int turnMenu = glutCreateMenu(onMenuChoice);
   for (const MenuEntry& entry : kTurnEntries) {
     glutAddMenuEntry(entry.label, entry.value);
   }
-  menuId = glutCreateMenu(onMenu);
+  menuId = glutCreateMenu(onMenuChoice);
   for (int i = 0; i < kMenuEntryCount; ++i) {
     shownLabels[i] = labelOf(kMenuEntries[i]);
     if (kMenuEntries[i].value == kTurnSubmenu) {

@@ -260,6 +260,19 @@ TEST_F(Viewer, MenuLabelsFollowTheKeysAndTheOpenMenuIgnoresKeys) {
   expectPicture(before, menuPicture(), 0, "menu-labels-back");
   ASSERT_TRUE(closeMenuByClickingAway(viewer_));
   expectPicture(start, grabWindow(viewer_), 0, "after-clicking-away");
+
+  // A click beside the open menu only closes it, also where freeglut's hit
+  // test would take it for a row: Quit for the first, "Show the matrices" for
+  // the second (the click's window position less the menu's screen corner).
+  const int besides[][3] = {{20, 450, 460}, {100, 450, 464}};  // menu opened at y; click x, y
+  for (const auto& b : besides) {
+    ASSERT_GT(openMenu(viewer_, kMenuAtX, b[0]).width, 0);
+    movePointer(viewer_, b[1], b[2]);
+    clickButton(viewer_, 1);
+    ASSERT_TRUE(waitForMenu(viewer_, false, nullptr)) << "a click beside the menu left it open";
+    ASSERT_EQ(waitForExit(viewer_, 0), -1) << "a click beside the menu opened at y " << b[0] << " ended the viewer";
+    expectPicture(start, grabWindow(viewer_), 0, "click-beside-the-menu");
+  }
 }
 
 TEST(ViewerExit, QuitKeysAndWindowCloseEndWithStatusZero) {
