@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -377,6 +379,28 @@ TEST(WindowsBuild, UnderWineDrawsAsOnLinuxShowsItsIconAndQuits) {
     return taken;
   };
   const std::string exe = kWindowsDir + "/velmora/velmora.exe";
+  // Windows' own DLLs only (the C++ runtime and freeglut are linked in), and a windowed program.
+  const std::string imports = kWindowsDir + "/imports.txt";
+  std::remove(imports.c_str());
+  ASSERT_EQ(runQuietly("x86_64-w64-mingw32-objdump -p '" + exe + "'", imports), 0) << imports;
+  std::ifstream importList(imports);
+  std::string line;
+  int dlls = 0;
+  bool windowed = false;
+  while (std::getline(importList, line)) {
+    if (line.find("Subsystem") == 0) windowed = line.find("(Windows GUI)") != std::string::npos;
+    const std::size_t at = line.find("DLL Name: ");
+    if (at == std::string::npos) continue;
+    ++dlls;
+    std::string dll = line.substr(at + 10);
+    std::transform(dll.begin(), dll.end(), dll.begin(), [](unsigned char c) { return std::tolower(c); });
+    const char* const system[] = {"kernel32.dll", "user32.dll", "gdi32.dll",    "advapi32.dll",
+                                  "msvcrt.dll",   "winmm.dll",  "opengl32.dll", "glu32.dll"};
+    EXPECT_NE(std::find(std::begin(system), std::end(system), dll), std::end(system)) << "velmora.exe needs " << dll;
+  }
+  EXPECT_GT(dlls, 0) << "no imports read from " << imports;
+  EXPECT_TRUE(windowed) << "velmora.exe is not a windowed (GUI) program";
+
   const std::vector<Picture> onLinux = pictures(VELMORA_BINARY, {});
   const std::vector<Picture> onWine = pictures("wine", {exe});
   ASSERT_EQ(onLinux.size(), std::size(steps));
