@@ -305,6 +305,17 @@ int runQuietly(const std::string& command, const std::string& log) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// Wine's major version, 0 if it does not say.
+int wineMajorVersion() {
+  FILE* pipe = popen("wine --version 2>/dev/null", "r");
+  int major = 0;
+  if (pipe != nullptr) {
+    if (std::fscanf(pipe, "wine-%d", &major) != 1) major = 0;
+    pclose(pipe);
+  }
+  return major;
+}
+
 // What freeglut prints under Wine, whose display has no screen-size
 // information for it: nothing from the viewer itself.
 bool onlyWineScreenNotice(const std::string& output) {
@@ -405,10 +416,20 @@ TEST(WindowsBuild, UnderWineDrawsAsOnLinuxShowsItsIconAndQuits) {
   const std::vector<Picture> onWine = pictures("wine", {exe});
   ASSERT_EQ(onLinux.size(), std::size(steps));
   ASSERT_EQ(onWine.size(), std::size(steps));
+  // Wine 8 (Debian 12) gives the exe's window a GL drawable like the Linux
+  // build's: the pictures are equal pixel for pixel. Wine 10 (Debian 13) gives
+  // it a depth buffer, although none is asked for, so the gizmo's heads hide
+  // the car lines behind them as the depth test does wherever the toolkit gives
+  // one, and starts the centre line's stipple where the window's edge cuts the
+  // line: a few hundred pixels, where a wrong move or projection makes
+  // thousands.
+  const int wine = wineMajorVersion();
+  const int tolerance = wine >= 9 ? 1000 : 0;
   for (std::size_t i = 0; i < std::size(steps); ++i) {
     EXPECT_GT(onLinux[i].width, 0) << steps[i].name;
     const int differ = countDifferences(onLinux[i], onWine[i]);
-    EXPECT_EQ(differ, 0) << steps[i].name << ": the Windows build's picture differs from the Linux build's";
+    EXPECT_LE(differ, tolerance) << steps[i].name << ": the Windows build's picture differs from the Linux build's"
+                                 << " (Wine " << wine << ")";
     if (differ != 0) {
       writePng(onWine[i], std::string(VELMORA_ARTIFACT_DIR) + "/e2e-wine-" + steps[i].name + ".png");
       writePng(onLinux[i], std::string(VELMORA_ARTIFACT_DIR) + "/e2e-linux-" + steps[i].name + ".png");
