@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -34,6 +35,14 @@ void formatNumber(double v, char* out) {
   }
 }
 
+// Sets one line of the text, cut short at the line's end if it must be.
+__attribute__((format(printf, 2, 3))) void setLine(char* line, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(line, kViewTextColumns, format, args);
+  va_end(args);
+}
+
 // Numbers right-aligned in fields of one width, appended to a line.
 void appendFields(char* line, const char numbers[][kNumberSize], int count, int width) {
   for (int i = 0; i < count; ++i) {
@@ -50,23 +59,23 @@ void formatViewText(const ViewState& state, const float modelview[16], ViewText*
   char a[kNumberSize], b[kNumberSize];
   if (state.usePerspective != 0) {
     const double aspect = static_cast<double>(state.windowWidth) / static_cast<double>(state.windowHeight);
-    std::snprintf(lines[kProjection], kViewTextColumns, "Perspective projection");
+    setLine(lines[kProjection], "Perspective projection");
     formatNumber(kFieldOfView, a);
-    std::snprintf(lines[kProjection1], kViewTextColumns, " fov %s degrees", a);
+    setLine(lines[kProjection1], " fov %s degrees", a);
     formatNumber(aspect, a);
-    std::snprintf(lines[kProjection2], kViewTextColumns, " aspect %s", a);
+    setLine(lines[kProjection2], " aspect %s", a);
     formatNumber(kPerspectiveNear, a);
     formatNumber(kPerspectiveFar, b);
-    std::snprintf(lines[kProjection3], kViewTextColumns, " near %s  far %s", a, b);
+    setLine(lines[kProjection3], " near %s  far %s", a, b);
   } else {
-    std::snprintf(lines[kProjection], kViewTextColumns, "Orthographic projection");
+    setLine(lines[kProjection], "Orthographic projection");
     formatNumber(-kOrthoHalfSize, a);
     formatNumber(kOrthoHalfSize, b);
-    std::snprintf(lines[kProjection1], kViewTextColumns, " x %s to %s", a, b);
-    std::snprintf(lines[kProjection2], kViewTextColumns, " y %s to %s", a, b);
+    setLine(lines[kProjection1], " x %s to %s", a, b);
+    setLine(lines[kProjection2], " y %s to %s", a, b);
     formatNumber(kOrthoNear, a);
     formatNumber(kOrthoFar, b);
-    std::snprintf(lines[kProjection3], kViewTextColumns, " near %s  far %s", a, b);
+    setLine(lines[kProjection3], " near %s  far %s", a, b);
   }
 
   // One field width for the offset and the matrix, so their columns align.
@@ -82,9 +91,9 @@ void formatViewText(const ViewState& state, const float modelview[16], ViewText*
       width = std::max(width, static_cast<int>(std::strlen(rows[row][column])) + 1);
     }
   }
-  std::snprintf(lines[kOffsetTitle], kViewTextColumns, "sceneOffset");
+  setLine(lines[kOffsetTitle], "sceneOffset");
   appendFields(lines[kOffset], offset, 3, width);
-  std::snprintf(lines[kModelviewTitle], kViewTextColumns, "Modelview");
+  setLine(lines[kModelviewTitle], "Modelview");
   for (int row = 0; row < 4; ++row) appendFields(lines[kRow0 + row], rows[row], 4, width);
 }
 
