@@ -1,6 +1,8 @@
 // Viewport and projection, kept in step with the window and the projection mode.
 #pragma once
 
+constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
+
 // Perspective: vertical field of view in degrees, near and far planes.
 constexpr double kFieldOfView = 45.0;
 constexpr double kPerspectiveNear = 0.1;

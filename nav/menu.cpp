@@ -99,11 +99,6 @@ const char* menuLabel(int value) {
       return shownLabels[i];
     }
   }
-  for (const MenuEntry& entry : kTurnEntries) {
-    if (entry.value == value && menuId != 0) {
-      return entry.label;
-    }
-  }
   return nullptr;
 }
 

@@ -10,7 +10,6 @@ namespace {
 // X reports the wheel as buttons: 4 away from the user, 5 towards.
 constexpr int kWheelAway = 3;
 constexpr int kWheelTowards = 4;
-constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
 
 enum class DragKind { none, orbit, pan };
 

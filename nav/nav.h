@@ -40,8 +40,8 @@ constexpr int kMenuShowEyeView = 258;
 void onMenu(int value);
 // Keeps the toggling entries' labels saying what they will do now.
 void refreshMenu();
-// The label the menu shows now for the entry of `value`; null if there is none
-// or the menu is not made yet.
+// The label the main menu shows now for the entry of `value`; null if it has
+// none or the menu is not made yet.
 const char* menuLabel(int value);
 
 // Registers the mouse callbacks and makes and attaches the menu.

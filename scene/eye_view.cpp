@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
 constexpr float kInsetClearColour[4] = {0.2f, 0.2f, 0.2f, 1.0f};
 constexpr float kFrameColour[3] = {0.6f, 0.6f, 0.6f};
 constexpr float kEyeColour[3] = {1.0f, 1.0f, 0.0f};     // the eye and its viewing direction
@@ -21,8 +20,9 @@ void toScene(const float m[16], const double p[3], double out[3]) {
 
 void vertex(const double p[3]) { glVertex3d(p[0], p[1], p[2]); }
 
-// The eye, its direction and its view volume as lines, in scene units.
-void drawEye(const EyeVolume& volume) {
+// The eye, its direction and its view volume as lines, in scene units; the
+// perspective pyramid also has lines from the eye to its near corners.
+void drawEye(const EyeVolume& volume, bool perspective) {
   glColor3fv(kEyeColour);
   glBegin(GL_LINES);
   for (int axis = 0; axis < 3; ++axis) {
@@ -49,7 +49,7 @@ void drawEye(const EyeVolume& volume) {
     vertex(volume.corners[4 + next]);
     vertex(volume.corners[i]);  // from the near end to the far one
     vertex(volume.corners[4 + i]);
-    if (view.usePerspective != 0) {
+    if (perspective) {
       vertex(volume.eye);  // the pyramid's apex
       vertex(volume.corners[i]);
     }
@@ -60,14 +60,13 @@ void drawEye(const EyeVolume& volume) {
 }  // namespace
 
 void computeEyeVolume(const ViewState& state, const float modelview[16], EyeVolume* volume) {
-  const double origin[3] = {0.0, 0.0, 0.0}, ahead[3] = {0.0, 0.0, -1.0};
+  const double origin[3] = {0.0, 0.0, 0.0};
   toScene(modelview, origin, volume->eye);
-  double point[3];
-  toScene(modelview, ahead, point);
-  const double length = std::sqrt((point[0] - volume->eye[0]) * (point[0] - volume->eye[0]) +
-                                  (point[1] - volume->eye[1]) * (point[1] - volume->eye[1]) +
-                                  (point[2] - volume->eye[2]) * (point[2] - volume->eye[2]));
-  for (int i = 0; i < 3; ++i) volume->direction[i] = (point[i] - volume->eye[i]) / length;
+  // The eye looks along its -z axis: in scene units, minus the turn's third row.
+  const double length =
+      std::sqrt(static_cast<double>(modelview[2]) * modelview[2] + static_cast<double>(modelview[6]) * modelview[6] +
+                static_cast<double>(modelview[10]) * modelview[10]);
+  for (int i = 0; i < 3; ++i) volume->direction[i] = -modelview[4 * i + 2] / length;
 
   // The volume between two depths in front of the eye (negative: behind it),
   // as the projection bounds it, cut at kEyeVolumeDepth.
@@ -116,17 +115,14 @@ void drawEyeView() {
   glClearColor(kInsetClearColour[0], kInsetClearColour[1], kInsetClearColour[2], kInsetClearColour[3]);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
+  pushBothMatrices();
   glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
   gluPerspective(kObserverFieldOfView, static_cast<double>(width) / height, kObserverNear, kObserverFar);
   glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
   gluLookAt(kObserverEye[0], kObserverEye[1], kObserverEye[2], kObserverTarget[0], kObserverTarget[1],
             kObserverTarget[2], 0.0, 0.0, 1.0);
   drawScene();
-  drawEye(volume);
+  drawEye(volume, view.usePerspective != 0);
 
   // The frame, one pixel wide just inside the inset.
   glMatrixMode(GL_PROJECTION);
@@ -143,9 +139,6 @@ void drawEyeView() {
   glVertex2f(0.5f, static_cast<float>(height) - 0.5f);
   glEnd();
 
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
-  glPopMatrix();
+  popBothMatrices();
   glPopAttrib();
 }

@@ -22,6 +22,22 @@ void drawFrame() {
   glutSwapBuffers();
 }
 
+void pushBothMatrices() {
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+}
+
+void popBothMatrices() {
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPopMatrix();
+}
+
 void drawScene() {
   // The gizmo changes no matrix, so it needs no push and pop.
   if (view.showAxes != 0) {

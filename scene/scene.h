@@ -12,6 +12,11 @@ constexpr float kAxisLength = 0.5f;
 // matrix as it found it.
 void drawFrame();
 
+// For drawing over the frame: pushes both matrices and loads the identity
+// into both, leaving GL_MODELVIEW current; popBothMatrices undoes it.
+void pushBothMatrices();
+void popBothMatrices();
+
 // The scene's pieces under the current modelview matrix: the gizmo if shown,
 // the road, both cars and the posts. Leaves the matrix as it found it.
 void drawScene();

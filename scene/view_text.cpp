@@ -112,13 +112,10 @@ void drawViewText() {
   for (const auto& line : text.lines) longest = std::max(longest, std::strlen(line));
 
   glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_TRANSFORM_BIT | GL_POLYGON_BIT);
+  pushBothMatrices();
   glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
   glOrtho(0.0, width, 0.0, height, -1.0, 1.0);  // window pixels, y up
   glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_LINE_STIPPLE);
   glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
@@ -134,9 +131,6 @@ void drawViewText() {
     for (const char* c = text.lines[i]; *c != '\0'; ++c) glutBitmapCharacter(kFont, *c);
   }
 
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
-  glPopMatrix();
+  popBothMatrices();
   glPopAttrib();
 }

@@ -280,6 +280,16 @@ void pointAtRow(RunningViewer& viewer, const ScreenRect& menu, int row, int rows
   movePointer(viewer, menu.x - window.x + menu.width / 2, menu.y - window.y + 2 + height * row + height / 2);
 }
 
+// Points at a menu's row as pointAtRow does. Each highlight redraws the menu.
+// Under Mesa's software renderer the first draw after the menu window is
+// sized shows a stale size, so the menu is drawn twice, in turns of the
+// viewer's loop, before it is looked at.
+void highlightRow(RunningViewer& viewer, const ScreenRect& menu, int row, int rows) {
+  pointAtRow(viewer, menu, row == 0 ? 1 : 0, rows);
+  waitForFrames(viewer);
+  pointAtRow(viewer, menu, row, rows);
+}
+
 }  // namespace
 
 ScreenRect openMenu(RunningViewer& viewer, int x, int y, int row, int rows) {
@@ -287,14 +297,7 @@ ScreenRect openMenu(RunningViewer& viewer, int x, int y, int row, int rows) {
   clickButton(viewer, 3);
   ScreenRect menu;
   if (!waitForMenu(viewer, true, &menu)) return {};
-  if (row >= 0 && rows > 0) {
-    // Each highlight redraws the menu. Under Mesa's software renderer the first
-    // draw after the menu window is sized shows a stale size, so the menu is
-    // drawn twice, in turns of the viewer's loop, before it is looked at.
-    pointAtRow(viewer, menu, row == 0 ? 1 : 0, rows);
-    waitForFrames(viewer);
-    pointAtRow(viewer, menu, row, rows);
-  }
+  if (row >= 0 && rows > 0) highlightRow(viewer, menu, row, rows);
   return menu;
 }
 
@@ -306,9 +309,7 @@ ScreenRect openSubmenu(RunningViewer& viewer, const ScreenRect& menu, int row, i
     for (const Window window : findNewWindows(viewer.display, nullptr, viewer.window)) {
       const ScreenRect found = rectOf(viewer.display, window);
       if (found.x != menu.x || found.y != menu.y || found.width != menu.width || found.height != menu.height) {
-        pointAtRow(viewer, found, subRow == 0 ? 1 : 0, subRows);  // drawn twice, as above
-        waitForFrames(viewer);
-        pointAtRow(viewer, found, subRow, subRows);
+        highlightRow(viewer, found, subRow, subRows);
         return found;
       }
     }
