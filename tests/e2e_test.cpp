@@ -14,20 +14,26 @@
 
 namespace {
 
+// Fails when more than `tolerance` pixels differ, with the count, and writes
+// the observed picture and a difference picture (differing pixels in magenta)
+// beside the build.
+void expectPicture(const Picture& expected, const Picture& observed, int tolerance, const std::string& name,
+                   const std::string& hint = "") {
+  const int differ = countDifferences(expected, observed);
+  if (differ <= tolerance) return;
+  const std::string path = std::string(VELMORA_ARTIFACT_DIR) + "/e2e-" + name;
+  writePng(observed, path + ".png");
+  writePng(differencePicture(expected, observed), path + "-difference.png");
+  ADD_FAILURE() << name << ": " << differ << " pixels differ (" << tolerance << " allowed); observed picture " << path
+                << ".png, differences " << path << "-difference.png" << hint;
+}
+
 class Viewer : public testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(startViewer(VELMORA_BINARY, {}, &viewer_)) << viewer_.problem; }
   void TearDown() override {
     EXPECT_EQ(viewerOutput(viewer_), "") << "the viewer printed something";
     stopViewer(viewer_);
-  }
-  void expectPicture(const Picture& expected, const Picture& observed, int tolerance, const std::string& name) {
-    const int differ = countDifferences(expected, observed);
-    if (differ > tolerance) {
-      const std::string path = std::string(VELMORA_ARTIFACT_DIR) + "/e2e-" + name + ".png";
-      writePng(observed, path);
-      ADD_FAILURE() << name << ": " << differ << " pixels differ; observed picture " << path;
-    }
   }
   RunningViewer viewer_;
 };
@@ -274,6 +280,28 @@ TEST_F(Viewer, MenuLabelsFollowTheKeysAndTheOpenMenuIgnoresKeys) {
     ASSERT_TRUE(waitForMenu(viewer_, false, nullptr)) << "a click beside the menu left it open";
     ASSERT_EQ(waitForExit(viewer_, 0), -1) << "a click beside the menu opened at y " << b[0] << " ended the viewer";
     expectPicture(start, grabWindow(viewer_), 0, "click-beside-the-menu");
+  }
+}
+
+// Every picture of the gallery, made again from its row's input on a viewer of
+// its own, is the committed one, pixel for pixel.
+TEST(Gallery, EveryPictureIsTheCommittedOne) {
+  std::string problem;
+  const std::vector<Shot> shots = readGallery(VELMORA_GALLERY, &problem);
+  ASSERT_FALSE(shots.empty()) << problem;
+  const std::string docs = std::string(VELMORA_GALLERY).substr(0, std::string(VELMORA_GALLERY).rfind('/'));
+  for (const Shot& shot : shots) {
+    RunningViewer viewer;
+    ASSERT_TRUE(startViewer(VELMORA_BINARY, {}, &viewer)) << shot.name << ": " << viewer.problem;
+    const Picture observed = takeShot(viewer, shot, &problem);
+    EXPECT_EQ(problem, "");
+    EXPECT_EQ(viewerOutput(viewer), "") << shot.name << ": the viewer printed something";
+    stopViewer(viewer);
+    const std::string committed = docs + "/" + shot.name + ".png";
+    const Picture expected = readPng(committed);
+    ASSERT_GT(expected.width, 0) << "cannot read " << committed;
+    expectPicture(expected, observed, 0, "gallery-" + shot.name,
+                  "\n  against " + committed + "; if the change is meant, bash scripts/pictures.sh remakes the gallery");
   }
 }
 

@@ -1,7 +1,7 @@
 // velmora-drive: starts a viewer command on the current X display, presses
 // keys in it as a user would, and can save its window or make it quit.
-//   velmora-drive [-f] [-t SECONDS] [-c X,Y,ROW,ROWS]... [-k KEYS]... [-n FRAMES]
-//                 [-m X,Y,ROW,ROWS] [-s SECONDS] [-p KEYS] [-o OUT.png] [-q KEYS]
+//   velmora-drive [-f] [-t SECONDS] [-c X,Y,ROW,ROWS]... [-k KEYS]... [-m X,Y,ROW,ROWS]
+//                 [-g TABLE:NAME] [-n FRAMES] [-s SECONDS] [-p KEYS] [-o OUT.png] [-q KEYS]
 //                 -- COMMAND [ARGS...]
 //     -t  how long to wait for the window (default 20)
 //     -f  print the milliseconds from start to the first frame (the road's edge drawn)
@@ -9,12 +9,14 @@
 //         with a right click at window pixel (X, Y), before the key batches
 //     -k  a batch of keys, as X keysym names with an optional *N ("Right*9 x*6");
 //         each batch is followed by a wait for frames drawn after it
+//     -m  X,Y,ROW,ROWS: then open the pop-up menu with a right click at window
+//         pixel (X, Y) and point at row ROW of its ROWS rows; -o saves the menu too
+//     -g  instead of -c, -k and -m, the input of picture NAME of a gallery table
+//         (docs/gallery.txt)
 //     -n  then wait for this many more frames (fails if they do not come within -t)
-//     -m  X,Y,ROW,ROWS: open the pop-up menu with a right click at window pixel
-//         (X, Y) and point at row ROW of its ROWS rows; -o then saves the menu too
-//     -s  let the viewer run this long after the key batches
+//     -s  let the viewer run this long after that
 //     -p  while it runs, press these keys once a second
-//     -o  write the window as a PNG after the key batches
+//     -o  write the picture taken after the input (-c, -k, -m or -g) as a PNG
 //     -q  press these keys last and wait for the viewer to end; exit with its status
 // Without -q the viewer is stopped at the end. What the viewer printed is
 // passed on to standard error.
@@ -33,9 +35,9 @@ int main(int argc, char** argv) {
   int windowSeconds = 20, idleSeconds = 0, frames = 0;
   bool timeFirstFrame = false;
   std::vector<std::string> batches, choices;
-  std::string png, quitKeys, idleKeys, menuAt;
+  std::string png, quitKeys, idleKeys, menuAt, gallery;
   int opt = 0;
-  while ((opt = getopt(argc, argv, "ft:c:k:n:m:s:p:o:q:")) != -1) {
+  while ((opt = getopt(argc, argv, "ft:c:k:g:n:m:s:p:o:q:")) != -1) {
     switch (opt) {
       case 'f': timeFirstFrame = true; break;
       case 't': windowSeconds = std::atoi(optarg); break;
@@ -43,6 +45,7 @@ int main(int argc, char** argv) {
       case 'k': batches.emplace_back(optarg); break;
       case 'n': frames = std::atoi(optarg); break;
       case 'm': menuAt = optarg; break;
+      case 'g': gallery = optarg; break;
       case 's': idleSeconds = std::atoi(optarg); break;
       case 'p': idleKeys = optarg; break;
       case 'o': png = optarg; break;
@@ -52,8 +55,9 @@ int main(int argc, char** argv) {
   }
   if (optind >= argc) {
     std::fprintf(stderr,
-                 "usage: %s [-f] [-t SECONDS] [-c X,Y,ROW,ROWS]... [-k KEYS]... [-n FRAMES]\n"
-                 "       [-m X,Y,ROW,ROWS] [-s SECONDS] [-p KEYS] [-o OUT.png] [-q KEYS] -- COMMAND [ARGS...]\n",
+                 "usage: %s [-f] [-t SECONDS] [-c X,Y,ROW,ROWS]... [-k KEYS]... [-m X,Y,ROW,ROWS]\n"
+                 "       [-g TABLE:NAME] [-n FRAMES] [-s SECONDS] [-p KEYS] [-o OUT.png] [-q KEYS]\n"
+                 "       -- COMMAND [ARGS...]\n",
                  argv[0]);
     return 2;
   }
@@ -74,21 +78,26 @@ int main(int argc, char** argv) {
       std::printf("first frame after %.1f ms\n",
                   std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     }
-    for (const std::string& choice : choices) {
-      int x = 0, y = 0, row = 0, rows = 1;
-      if (std::sscanf(choice.c_str(), "%d,%d,%d,%d", &x, &y, &row, &rows) != 4 ||
-          openMenu(viewer, x, y, row, rows).width == 0) {
-        std::fprintf(stderr, "velmora-drive: no menu opened for -c %s\n", choice.c_str());
-        status = 1;
-        continue;
-      }
-      clickButton(viewer, 1);
-      waitForMenu(viewer, false, nullptr);
-      waitForFrames(viewer);
+    std::string problem;
+    Shot shot{"velmora-drive", choices, batches, menuAt};
+    if (!gallery.empty()) {
+      const std::size_t colon = gallery.rfind(':');
+      const std::vector<Shot> shots = readGallery(gallery.substr(0, colon), &problem);
+      const auto named = std::find_if(shots.begin(), shots.end(), [&](const Shot& s) {
+        return colon != std::string::npos && s.name == gallery.substr(colon + 1);
+      });
+      if (named == shots.end() && problem.empty()) problem = "no picture named in -g " + gallery;
+      if (named != shots.end()) shot = *named;
     }
-    for (const std::string& keys : batches) {
-      pressKeys(viewer, keys);
-      waitForFrames(viewer);  // the viewer has taken the keys and drawn them
+    Picture picture;
+    if (problem.empty() && (!png.empty() || !shot.menuAt.empty())) {
+      picture = takeShot(viewer, shot, &problem);
+    } else if (problem.empty()) {
+      giveInput(viewer, shot, &problem);
+    }
+    if (!problem.empty()) {
+      std::fprintf(stderr, "velmora-drive: %s\n", problem.c_str());
+      status = 1;
     }
     if (frames > 0 && !waitForFrames(viewer, frames, windowSeconds * 1000)) {
       std::fprintf(stderr, "velmora-drive: the viewer did not draw %d frames\n", frames);
@@ -98,22 +107,7 @@ int main(int argc, char** argv) {
       sleep(1);
       pressKeys(viewer, idleKeys);
     }
-    ScreenRect shot = windowRect(viewer);
-    if (!menuAt.empty()) {
-      int x = 0, y = 0, row = 0, rows = 1;
-      const ScreenRect menu = std::sscanf(menuAt.c_str(), "%d,%d,%d,%d", &x, &y, &row, &rows) == 4
-                                  ? openMenu(viewer, x, y, row, rows)
-                                  : ScreenRect{};
-      if (menu.width == 0) {
-        std::fprintf(stderr, "velmora-drive: no menu opened\n");
-        status = 1;
-      }
-      // The window and the menu, which may reach beyond it.
-      const int right = std::max(shot.x + shot.width, menu.x + menu.width);
-      const int bottom = std::max(shot.y + shot.height, menu.y + menu.height);
-      shot = {shot.x, shot.y, right - shot.x, bottom - shot.y};
-    }
-    if (!png.empty() && !writePng(menuAt.empty() ? grabWindow(viewer) : grabScreen(viewer, shot), png)) {
+    if (!png.empty() && !writePng(picture, png)) {
       std::fprintf(stderr, "velmora-drive: cannot write %s\n", png.c_str());
       status = 1;
     }
