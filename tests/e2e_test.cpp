@@ -300,8 +300,9 @@ TEST(Gallery, EveryPictureIsTheCommittedOne) {
     const std::string committed = docs + "/" + shot.name + ".png";
     const Picture expected = readPng(committed);
     ASSERT_GT(expected.width, 0) << "cannot read " << committed;
-    expectPicture(expected, observed, 0, "gallery-" + shot.name,
-                  "\n  against " + committed + "; if the change is meant, bash scripts/pictures.sh remakes the gallery");
+    expectPicture(
+        expected, observed, 0, "gallery-" + shot.name,
+        "\n  against " + committed + "; if the change is meant, bash scripts/pictures.sh remakes the gallery");
   }
 }
 

@@ -559,8 +559,8 @@ std::vector<Shot> readGallery(const std::string& path, std::string* problem) {
       }
       shot.keys = {fields[2]};
       shot.menuAt = fields[3];
-      wellFormed = wellFormed && (shot.menuAt.empty() ||
-                                  std::sscanf(shot.menuAt.c_str(), "%d,%d,%d,%d", &x, &y, &at, &rows) == 4);
+      wellFormed = wellFormed &&
+                   (shot.menuAt.empty() || std::sscanf(shot.menuAt.c_str(), "%d,%d,%d,%d", &x, &y, &at, &rows) == 4);
     }
     if (!wellFormed) {
       *problem = path + ":" + std::to_string(number) + ": not NAME|X,Y,ROW,ROWS ...|KEYS|X,Y,ROW,ROWS: " + line;
