@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -283,13 +284,75 @@ TEST_F(Viewer, MenuLabelsFollowTheKeysAndTheOpenMenuIgnoresKeys) {
   }
 }
 
+namespace {
+
+// The gallery was made with Debian 12's Mesa (22), which draws every picture
+// again pixel for pixel. Debian 13's Mesa (25) differs in two ways, measured
+// picture by picture. Its line stipple starts the centre line's dash pattern
+// at another place along the line, which reaches far beyond the window: the
+// dashes of the same length and spacing lie shifted along the line's path
+// (150 to 238 pixels, each white in one picture and not in the other). And it
+// rounds colour 0.14 (the blue of the matrices' backing) to 36 of 255 where
+// Mesa 22 gives 35. Anything else is a real change: the smallest measured, an
+// arrow head 0.005 narrower, changes 14 pixels that are red, green or blue.
+struct GalleryAllowance {
+  const char* name;
+  float x0, y0, x1, y1;  // the centre line's path across the window, pixels: a pixel within 1 of it may differ if white
+                         // in one picture
+  int levels;            // by how much any colour channel may differ elsewhere
+  int strays;            // pixels that may differ beyond that: one pixel of a long road edge rasterised differently
+};
+const GalleryAllowance kMesa25Allowances[] = {
+    {"orbit", 0, 200.2f, 499, 298.8f, 0, 1},
+    {"pan", 0, 300, 499, 300, 0, 0},
+    {"matrices", 0, 200.2f, 499, 298.8f, 1, 0},
+    {"eye-view", 0, 200.2f, 499, 298.8f, 0, 1},
+};
+
+// The major version of the Mesa drivers installed, 0 if it cannot be told.
+int mesaMajorVersion() {
+  FILE* pipe = popen("dpkg-query -W -f='${Version}' libgl1-mesa-dri 2>/dev/null", "r");
+  int major = 0;
+  if (pipe != nullptr) {
+    if (std::fscanf(pipe, "%d", &major) != 1) major = 0;
+    pclose(pipe);
+  }
+  return major;
+}
+
+// The pixels that differ beyond an allowance.
+int differencesBeyond(const Picture& expected, const Picture& observed, const GalleryAllowance& allowed) {
+  if (expected.width != observed.width || expected.height != observed.height)
+    return countDifferences(expected, observed);
+  const float dx = allowed.x1 - allowed.x0, dy = allowed.y1 - allowed.y0;
+  const float length = std::hypot(dx, dy);
+  int beyond = 0;
+  for (int y = 0; y < expected.height; ++y)
+    for (int x = 0; x < expected.width; ++x) {
+      const std::uint8_t* e = &expected.rgb[3 * static_cast<std::size_t>(y * expected.width + x)];
+      const std::uint8_t* o = &observed.rgb[3 * static_cast<std::size_t>(y * expected.width + x)];
+      const bool close = std::abs(e[0] - o[0]) <= allowed.levels && std::abs(e[1] - o[1]) <= allowed.levels &&
+                         std::abs(e[2] - o[2]) <= allowed.levels;
+      const auto white = [](const std::uint8_t* p) { return p[0] == 255 && p[1] == 255 && p[2] == 255; };
+      const bool onCentreLine =
+          length > 0 &&
+          std::abs(dy * (static_cast<float>(x) - allowed.x0) - dx * (static_cast<float>(y) - allowed.y0)) / length <=
+              1.0f;
+      if (!close && !(onCentreLine && (white(e) || white(o)))) ++beyond;
+    }
+  return beyond;
+}
+
+}  // namespace
+
 // Every picture of the gallery, made again from its row's input on a viewer of
-// its own, is the committed one, pixel for pixel.
+// its own, is the committed one: pixel for pixel with the Mesa that made them.
 TEST(Gallery, EveryPictureIsTheCommittedOne) {
   std::string problem;
   const std::vector<Shot> shots = readGallery(VELMORA_GALLERY, &problem);
   ASSERT_FALSE(shots.empty()) << problem;
   const std::string docs = std::string(VELMORA_GALLERY).substr(0, std::string(VELMORA_GALLERY).rfind('/'));
+  const int mesa = mesaMajorVersion();
   for (const Shot& shot : shots) {
     RunningViewer viewer;
     ASSERT_TRUE(startViewer(VELMORA_BINARY, {}, &viewer)) << shot.name << ": " << viewer.problem;
@@ -300,9 +363,19 @@ TEST(Gallery, EveryPictureIsTheCommittedOne) {
     const std::string committed = docs + "/" + shot.name + ".png";
     const Picture expected = readPng(committed);
     ASSERT_GT(expected.width, 0) << "cannot read " << committed;
-    expectPicture(
-        expected, observed, 0, "gallery-" + shot.name,
-        "\n  against " + committed + "; if the change is meant, bash scripts/pictures.sh remakes the gallery");
+    const std::string hint =
+        "\n  against " + committed + "; if the change is meant, bash scripts/pictures.sh remakes the gallery";
+    const GalleryAllowance* allowed = nullptr;
+    for (const GalleryAllowance& a : kMesa25Allowances)
+      if (mesa >= 25 && shot.name == a.name) allowed = &a;
+    if (allowed == nullptr) {
+      expectPicture(expected, observed, 0, "gallery-" + shot.name, hint);
+    } else {
+      const int beyond = differencesBeyond(expected, observed, *allowed);
+      EXPECT_LE(beyond, allowed->strays) << shot.name << ": Mesa " << mesa << " draws " << beyond
+                                         << " pixels beyond what it is known to draw differently" << hint;
+      if (beyond > allowed->strays) expectPicture(expected, observed, 0, "gallery-" + shot.name);
+    }
   }
 }
 
