@@ -77,14 +77,16 @@ void pumpEvents(Display* display) {
 }
 
 // The viewable new top-level windows titled `title`, or with `title` null
-// every viewable new one but `except`, oldest first.
+// every viewable new one but `except`, oldest first. Windows wholly off the
+// screen do not count: Wine maps a 1 x 1 window at (-1, -1) of its own.
 std::vector<Window> findNewWindows(Display* display, const char* title, Window except = 0) {
   pumpEvents(display);
   std::vector<Window> found;
   for (const Window window : newWindows) {
     XWindowAttributes attributes;
     if (window == except || XGetWindowAttributes(display, window, &attributes) == 0 ||
-        attributes.map_state != IsViewable) {
+        attributes.map_state != IsViewable || attributes.x + attributes.width <= 0 ||
+        attributes.y + attributes.height <= 0) {
       continue;
     }
     char* name = nullptr;
@@ -228,7 +230,10 @@ void pressKeys(RunningViewer& viewer, const std::string& keys) {
 }
 
 void movePointer(RunningViewer& viewer, int x, int y) {
-  XWarpPointer(viewer.display, None, viewer.window, 0, 0, 0, 0, x, y);
+  // Through XTEST, as a pointing device moves it: Wine's menus follow only
+  // such moves, not a warp.
+  const ScreenRect window = windowRect(viewer);
+  XTestFakeMotionEvent(viewer.display, -1, window.x + x, window.y + y, CurrentTime);
   XSync(viewer.display, False);
 }
 
