@@ -4,3 +4,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <GL/glut.h>
+
+#ifdef __EMSCRIPTEN__
+#include "web/gl_web.h"
+#endif

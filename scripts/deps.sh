@@ -5,19 +5,28 @@
 #                            and what the Windows build and its tests need
 #   scripts/deps.sh bench    that of run, plus Google Benchmark
 #   scripts/deps.sh windows  the Windows cross-build (MinGW-w64) and Wine to run it
+#   scripts/deps.sh web      the web build (emscripten, node) and the browsers that test it
 set -euo pipefail
 
 run_packages=(g++ cmake make libgl1-mesa-dev libglu1-mesa-dev freeglut3-dev libgl1-mesa-dri libx11-dev)
 bench_packages=(libbenchmark-dev)
 test_packages=(xvfb xauth libgtest-dev libglm-dev libpng-dev libx11-dev libxtst-dev libxdamage-dev man-db groff-base dpkg-dev file desktop-file-utils appstream lintian valgrind)
 windows_packages=(cmake make g++-mingw-w64-x86-64-posix xz-utils wine wine64)
+web_packages=(cmake make emscripten chromium firefox-esr webkit2gtk-driver xvfb xauth)
 
 case "${1:-run}" in
   run) packages=("${run_packages[@]}") ;;
   test) packages=("${run_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}") ;;
   bench) packages=("${run_packages[@]}" "${bench_packages[@]}") ;;
   windows) packages=("${windows_packages[@]}") ;;
-  *) echo "usage: $0 [run|test|bench|windows]" >&2; exit 2 ;;
+  web)
+    packages=("${web_packages[@]}")
+    # Debian's node and npm, unless a node with its own npm is installed already
+    # (a node from elsewhere conflicts with Debian's npm).
+    command -v node >/dev/null || packages+=(nodejs)
+    command -v npm >/dev/null || packages+=(npm)
+    ;;
+  *) echo "usage: $0 [run|test|bench|windows|web]" >&2; exit 2 ;;
 esac
 
 if ! command -v apt-get >/dev/null || ! command -v dpkg-query >/dev/null; then

@@ -1,0 +1,27 @@
+# The web build: one script with the wasm inside, and the page that runs it,
+# in build-web/site and zipped with the licence and a readme.
+target_link_options(velmora PRIVATE
+  -sLEGACY_GL_EMULATION=1   # immediate mode, the matrix stacks and GLU's set-ups over WebGL
+  -sSINGLE_FILE=1           # the wasm inside the script: the page runs opened from the disk
+  -sENVIRONMENT=web
+  -sEXPORTED_RUNTIME_METHODS=UTF8ToString
+  -sINITIAL_MEMORY=16777216)
+set_target_properties(velmora PROPERTIES SUFFIX .js)
+
+find_program(NODE_EXECUTABLE NAMES node nodejs REQUIRED)
+set(site ${CMAKE_CURRENT_BINARY_DIR}/site)
+set(zip ${CMAKE_CURRENT_BINARY_DIR}/velmora-${PROJECT_VERSION}-web.zip)
+add_custom_command(
+  OUTPUT ${site}/index.html ${site}/velmora.js ${site}/LICENSE ${site}/README.txt ${zip}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${site}
+  COMMAND ${NODE_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/web/make_page.js ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_VERSION}
+          ${site}/index.html
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:velmora> ${site}/velmora.js
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE ${site}/LICENSE
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_SOURCE_DIR}/data/readme-web.txt ${site}/README.txt
+  COMMAND ${CMAKE_COMMAND} -E chdir ${site} ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip index.html velmora.js LICENSE
+          README.txt
+  DEPENDS velmora web/make_page.js web/index.html web/page.js web/page.css README.md data/velmora.png LICENSE
+          data/readme-web.txt
+  VERBATIM)
+add_custom_target(web_site ALL DEPENDS ${site}/index.html ${zip})

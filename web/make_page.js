@@ -1,0 +1,46 @@
+// Writes the web build's page: web/index.html with the page's style and
+// script, the project's icon (data/velmora.png, made from data/velmora.xpm)
+// and the README's tables of keys and of the mouse put in.
+//   node web/make_page.js SOURCE_DIR VERSION OUT.html
+'use strict';
+const fs = require('fs');
+const path = require('path');
+
+const [root, version, out] = process.argv.slice(2);
+const read = (file, encoding = 'utf8') => fs.readFileSync(path.join(root, file), encoding);
+
+const escape = (text) => text.replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;');
+// A cell of a README table: text with `code` spans.
+const cell = (text) => escape(text).replace(/`([^`]+)`/g, '<code>$1</code>');
+
+// The first table after a heading of the README, as HTML.
+function tableAfter(readme, heading) {
+  const lines = readme.split('\n');
+  const at = lines.indexOf(heading);
+  if (at < 0) throw new Error(`README.md has no heading "${heading}"`);
+  let first = at + 1;
+  while (first < lines.length && !lines[first].startsWith('|')) ++first;
+  const rows = [];
+  for (let i = first; i < lines.length && lines[i].startsWith('|'); ++i) {
+    rows.push(lines[i].trim().replace(/^\||\|$/g, '').split('|').map((c) => c.trim()));
+  }
+  if (rows.length < 3) throw new Error(`README.md has no table after "${heading}"`);
+  const head = rows[0].map((c) => `<th scope="col">${cell(c)}</th>`).join('');
+  const body = rows.slice(2).map((r) => `<tr>${r.map((c) => `<td>${cell(c)}</td>`).join('')}</tr>`).join('\n');
+  return `<table>\n<thead><tr>${head}</tr></thead>\n<tbody>\n${body}\n</tbody>\n</table>`;
+}
+
+const readme = read('README.md');
+const parts = {
+  VERSION: version,
+  ICON: 'data:image/png;base64,' + read('data/velmora.png', null).toString('base64'),
+  STYLE: read('web/page.css'),
+  SCRIPT: read('web/page.js'),
+  KEYS: tableAfter(readme, '## Keys'),
+  MOUSE: tableAfter(readme, '## Mouse'),
+};
+const page = read('web/index.html').replace(/\{\{([A-Z]+)\}\}/g, (whole, name) => {
+  if (!(name in parts)) throw new Error(`web/index.html: unknown part ${whole}`);
+  return parts[name];
+});
+fs.writeFileSync(out, page);

@@ -1,0 +1,342 @@
+// The page around the web build: starts it, hands it the input the desktop
+// program would get, shows its menu and its matrices as HTML, and says when
+// it has ended, which a page cannot do by closing itself.
+'use strict';
+(function () {
+  const canvas = document.getElementById('canvas');
+  const matricesText = document.getElementById('matrices');
+  const endedNotice = document.getElementById('ended');
+  const mainMenu = document.getElementById('menu');
+  const subMenu = document.createElement('div');
+  subMenu.id = 'submenu';
+  subMenu.className = 'submenu';
+  subMenu.setAttribute('role', 'menu');
+  subMenu.hidden = true;
+  document.body.appendChild(subMenu);
+
+  const state = {
+    ended: false,
+    frames: 0,
+    model: null, // the program's menus: {attached, menus: [[{label, value, submenu}]]}
+    menuOpenAt: null, // window pixel where the open menu was opened, or null
+    pointerOnMenu: false,
+    swallowMouseUp: false,
+    text: null,
+    waiters: [],
+    captures: [],
+  };
+
+  // The program ends by throwing emscripten's ExitStatus out of its callback.
+  const isEnd = (e) => e !== null && typeof e === 'object' && e.name === 'ExitStatus';
+
+  function end() {
+    if (state.ended) return;
+    state.ended = true;
+    closeMenu(false);
+    Module._velmoraStop();
+    endedNotice.hidden = false;
+    document.getElementById('restart').focus();
+  }
+
+  // Runs a call into the program; its end is taken as the end, not as an error.
+  function run(call) {
+    if (state.ended) return;
+    try {
+      call();
+    } catch (e) {
+      if (!isEnd(e)) throw e;
+      end();
+    }
+  }
+
+  document.getElementById('restart').addEventListener('click', () => location.reload());
+
+  // --- The menu, as HTML ---
+  const menuOpen = () => state.menuOpenAt !== null;
+  const rowsOf = (menu) => Array.from(menu.querySelectorAll('[role=menuitem]'));
+
+  function fillMenu(element, id) {
+    element.textContent = '';
+    const items = (state.model && state.model.menus[id - 1]) || [];
+    for (const item of items) {
+      const row = document.createElement('div');
+      row.setAttribute('role', 'menuitem');
+      row.tabIndex = -1;
+      row.textContent = item.label;
+      if (item.submenu) {
+        row.setAttribute('aria-haspopup', 'menu');
+        row.setAttribute('aria-expanded', 'false');
+        row.setAttribute('aria-controls', subMenu.id);
+        row.dataset.submenu = String(item.submenu);
+        row.addEventListener('mouseenter', () => openSubmenu(row, item.submenu, false));
+        row.addEventListener('click', () => openSubmenu(row, item.submenu, false));
+      } else {
+        if (element === mainMenu) row.addEventListener('mouseenter', closeSubmenu);
+        row.addEventListener('click', () => choose(id, item.value));
+      }
+      element.appendChild(row);
+    }
+  }
+
+  function place(element, x, y) {
+    element.style.left = '0px';
+    element.style.top = '0px';
+    const box = element.getBoundingClientRect();
+    element.style.left = Math.max(0, Math.min(x, window.innerWidth - box.width)) + 'px';
+    element.style.top = Math.max(0, Math.min(y, window.innerHeight - box.height)) + 'px';
+  }
+
+  function openMenu(clientX, clientY, byKeyboard) {
+    if (!state.model || !state.model.attached || menuOpen() || state.ended) return;
+    fillMenu(mainMenu, state.model.attached);
+    mainMenu.hidden = false;
+    place(mainMenu, clientX, clientY);
+    const box = canvas.getBoundingClientRect();
+    state.menuOpenAt = [Math.round(clientX - box.left), Math.round(clientY - box.top)];
+    run(() => Module._velmoraMenuStatus(1, state.menuOpenAt[0], state.menuOpenAt[1]));
+    if (byKeyboard) rowsOf(mainMenu)[0].focus();
+  }
+
+  function openSubmenu(row, id, byKeyboard) {
+    if (!subMenu.hidden && subMenu.dataset.menu === String(id)) {
+      if (byKeyboard) rowsOf(subMenu)[0].focus();
+      return;
+    }
+    fillMenu(subMenu, id);
+    subMenu.dataset.menu = String(id);
+    subMenu.setAttribute('aria-label', row.textContent);
+    subMenu.hidden = false;
+    row.setAttribute('aria-expanded', 'true');
+    const box = row.getBoundingClientRect();
+    place(subMenu, box.right, box.top - 3);
+    if (byKeyboard) rowsOf(subMenu)[0].focus();
+  }
+
+  function closeSubmenu() {
+    subMenu.hidden = true;
+    delete subMenu.dataset.menu;
+    for (const row of mainMenu.querySelectorAll('[aria-expanded=true]')) row.setAttribute('aria-expanded', 'false');
+  }
+
+  // Closes the menu; `tell` says so to the program, as the toolkit does.
+  function closeMenu(tell) {
+    if (!menuOpen()) return;
+    const [x, y] = state.menuOpenAt;
+    const hadFocus = mainMenu.contains(document.activeElement) || subMenu.contains(document.activeElement);
+    closeSubmenu();
+    mainMenu.hidden = true;
+    state.menuOpenAt = null;
+    state.pointerOnMenu = false;
+    if (hadFocus && !state.ended) canvas.focus();
+    if (tell) run(() => Module._velmoraMenuStatus(0, x, y));
+  }
+
+  function choose(id, value) {
+    const [x, y] = state.menuOpenAt;
+    closeMenu(false);
+    run(() => Module._velmoraMenuChoice(id, value));
+    run(() => Module._velmoraMenuStatus(0, x, y));
+  }
+
+  for (const menu of [mainMenu, subMenu]) {
+    menu.addEventListener('mouseenter', () => (state.pointerOnMenu = true));
+    menu.addEventListener('mouseleave', () => (state.pointerOnMenu = false));
+    menu.addEventListener('contextmenu', (event) => event.preventDefault());
+  }
+
+  // Keys while the menu has the focus or the pointer: it moves between its
+  // rows, opens the submenu and chooses; every other key is ignored, as keys
+  // over the desktop's menu are.
+  function menuKey(event) {
+    const inSub = subMenu.contains(document.activeElement);
+    const menu = inSub ? subMenu : mainMenu;
+    const rows = rowsOf(menu);
+    const at = rows.indexOf(document.activeElement);
+    switch (event.key) {
+      case 'ArrowDown':
+        rows[(at + 1) % rows.length].focus();
+        break;
+      case 'ArrowUp':
+        rows[(at + rows.length - 1) % rows.length].focus();
+        break;
+      case 'Home':
+        rows[0].focus();
+        break;
+      case 'End':
+        rows[rows.length - 1].focus();
+        break;
+      case 'ArrowRight':
+        if (at >= 0 && rows[at].dataset.submenu) openSubmenu(rows[at], Number(rows[at].dataset.submenu), true);
+        break;
+      case 'ArrowLeft':
+        if (inSub) {
+          const owner = mainMenu.querySelector('[aria-expanded=true]');
+          closeSubmenu();
+          if (owner) owner.focus();
+        }
+        break;
+      case 'Enter':
+      case ' ':
+        if (at >= 0) rows[at].click();
+        break;
+      default:
+        break;
+    }
+  }
+
+  // --- Which events the program gets ---
+  // Every window listener the program registers is wrapped: it gets the
+  // events the desktop program would get, and its end ends the page's run.
+  const keyEvents = new Set(['keydown', 'keyup', 'keypress']);
+  const wheelEvents = new Set(['wheel', 'mousewheel', 'DOMMouseScroll']);
+
+  function admit(event) {
+    if (state.ended) return false;
+    const type = event.type;
+    if (keyEvents.has(type)) {
+      if (event.ctrlKey || event.altKey || event.metaKey) return false; // the browser's keys
+      if (!menuOpen()) return true;
+      const onMenu = state.pointerOnMenu || mainMenu.contains(document.activeElement) ||
+        subMenu.contains(document.activeElement);
+      if (type === 'keydown' && event.key === 'Escape') {
+        event.preventDefault();
+        closeMenu(true);
+        return false;
+      }
+      if (onMenu) {
+        if (type === 'keydown') {
+          event.preventDefault();
+          menuKey(event);
+        }
+        return false;
+      }
+      return true; // over the view, keys work as always
+    }
+    if (type === 'mousedown') {
+      if (menuOpen()) {
+        if (mainMenu.contains(event.target) || subMenu.contains(event.target)) return false;
+        closeMenu(true); // a click beside the menu only closes it
+        state.swallowMouseUp = true;
+        return false;
+      }
+      if (event.button === 2 && event.target === canvas) {
+        event.preventDefault();
+        openMenu(event.clientX, event.clientY, false);
+        state.swallowMouseUp = true;
+        return false;
+      }
+      return true;
+    }
+    if (type === 'mouseup') {
+      if (state.swallowMouseUp) {
+        state.swallowMouseUp = false;
+        return false;
+      }
+      return !(mainMenu.contains(event.target) || subMenu.contains(event.target));
+    }
+    if (type === 'mousemove') return !menuOpen();
+    if (wheelEvents.has(type)) return event.target === canvas && !menuOpen();
+    return true;
+  }
+
+  const addListener = window.addEventListener;
+  const removeListener = window.removeEventListener;
+  const wrappers = new Map(); // listener -> Map(type -> wrapper)
+  window.addEventListener = function (type, listener, options) {
+    if (typeof listener !== 'function') return addListener.call(this, type, listener, options);
+    const wrapper = function (event) {
+      if (!admit(event)) return;
+      run(() => listener.call(this, event));
+    };
+    if (!wrappers.has(listener)) wrappers.set(listener, new Map());
+    wrappers.get(listener).set(type, wrapper);
+    // The wheel's listener turns the notch into a move, not a scroll of the page.
+    if (wheelEvents.has(type) && typeof options !== 'object') options = { capture: !!options, passive: false };
+    return addListener.call(this, type, wrapper, options);
+  };
+  window.removeEventListener = function (type, listener, options) {
+    const wrapper = wrappers.has(listener) ? wrappers.get(listener).get(type) : undefined;
+    return removeListener.call(this, type, wrapper || listener, options);
+  };
+
+  canvas.addEventListener('contextmenu', (event) => {
+    event.preventDefault(); // the program's own menu, not the browser's
+    if (!menuOpen()) {
+      // From the keyboard's menu key (a right click opened it already): at the canvas's middle.
+      const box = canvas.getBoundingClientRect();
+      const fromPointer = event.clientX > 0 || event.clientY > 0;
+      openMenu(fromPointer ? event.clientX : box.left + box.width / 2,
+        fromPointer ? event.clientY : box.top + box.height / 2, !fromPointer);
+    }
+  });
+
+  // --- Frames: the matrices as text, waits and pictures for whoever asks ---
+  function showText() {
+    const text = UTF8ToString(Module._velmoraViewText());
+    if (text === state.text) return;
+    state.text = text;
+    matricesText.textContent = '';
+    for (const line of text.split('\n').slice(0, -1)) {
+      const span = document.createElement('span');
+      if (!line.startsWith(' ')) span.className = 'title';
+      span.textContent = line + '\n';
+      matricesText.appendChild(span);
+    }
+    matricesText.hidden = text === '';
+  }
+
+  function readPicture() {
+    const gl = Module.ctx || canvas.getContext('webgl');
+    const width = canvas.width;
+    const height = canvas.height;
+    const rgba = new Uint8Array(width * height * 4);
+    gl.readPixels(0, 0, width, height, gl.RGBA, gl.UNSIGNED_BYTE, rgba);
+    let binary = '';
+    for (let y = height - 1; y >= 0; --y) {
+      for (let x = 0; x < width; ++x) {
+        const i = 4 * (y * width + x);
+        binary += String.fromCharCode(rgba[i], rgba[i + 1], rgba[i + 2]);
+      }
+    }
+    return { width, height, rgb: btoa(binary) };
+  }
+
+  function onFrame() {
+    ++state.frames;
+    showText();
+    if (state.captures.length > 0) {
+      const picture = readPicture();
+      for (const resolve of state.captures.splice(0)) resolve(picture);
+    }
+    state.waiters = state.waiters.filter((w) => {
+      if (state.frames < w.frames) return true;
+      w.resolve(state.frames);
+      return false;
+    });
+  }
+
+  // For tests and the curious: frames drawn, a wait for more, the canvas's pixels.
+  window.velmora = {
+    frames: () => state.frames,
+    ended: () => state.ended,
+    afterFrames: (count) => new Promise((resolve) => state.waiters.push({ frames: state.frames + count, resolve })),
+    picture: () => new Promise((resolve) => state.captures.push(resolve)),
+    text: () => state.text,
+  };
+
+  window.Module = {
+    canvas,
+    print: (text) => console.log(text),
+    printErr: (text) => console.warn(text), // emscripten's notes, not errors of the page
+    velmoraMenus: (json) => {
+      state.model = JSON.parse(json);
+    },
+    velmoraFrame: onFrame,
+    postRun: [
+      () => {
+        if (!Module.ctx) document.getElementById('unsupported').hidden = false;
+      },
+    ],
+  };
+  canvas.focus();
+})();
