@@ -599,8 +599,32 @@ bool giveInput(RunningViewer& viewer, const Shot& shot, std::string* problem) {
     waitForFrames(viewer);
   }
   for (const std::string& keys : shot.keys) {
-    pressKeys(viewer, keys);
-    waitForFrames(viewer);  // the viewer has taken the keys and drawn them
+    std::istringstream tokens(keys);
+    std::string token, pending;
+    while (tokens >> token) {
+      int x0 = 0, y0 = 0, x1 = 0, y1 = 0, notches = 1;
+      if (std::sscanf(token.c_str(), "drag:%d,%d,%d,%d", &x0, &y0, &x1, &y1) == 4) {
+        pressKeys(viewer, pending);
+        pending.clear();
+        // One move, drawn before the release, as the browsers' tests give it.
+        movePointer(viewer, x0, y0);
+        pressButton(viewer, 1, true);
+        movePointer(viewer, x1, y1);
+        waitForFrames(viewer);
+        pressButton(viewer, 1, false);
+      } else if (token.rfind("wheel:", 0) == 0) {
+        pressKeys(viewer, pending);
+        pending.clear();
+        const std::size_t star = token.find('*');
+        if (star != std::string::npos) notches = std::atoi(token.c_str() + star + 1);
+        const int button = token.compare(6, 4, "away") == 0 ? 4 : 5;
+        for (int i = 0; i < notches; ++i) clickButton(viewer, button);
+      } else {
+        pending += token + " ";
+      }
+    }
+    pressKeys(viewer, pending);
+    waitForFrames(viewer);  // the viewer has taken the input and drawn it
   }
   return true;
 }
