@@ -315,3 +315,34 @@ void gluCylinder(GLUquadric* quadric, GLdouble base, GLdouble top, GLdouble heig
 }
 
 }  // extern "C"
+
+extern "C" {
+
+// GLU's look-at, in its float steps: emscripten's multiplies nothing in.
+void gluLookAt(GLdouble eyeX, GLdouble eyeY, GLdouble eyeZ, GLdouble centreX, GLdouble centreY, GLdouble centreZ,
+               GLdouble upX, GLdouble upY, GLdouble upZ) {
+  auto normalize = [](float v[3]) {
+    const float length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    if (length == 0.0f) return;
+    for (int i = 0; i < 3; ++i) v[i] /= length;
+  };
+  auto cross = [](const float a[3], const float b[3], float out[3]) {
+    out[0] = a[1] * b[2] - a[2] * b[1];
+    out[1] = a[2] * b[0] - a[0] * b[2];
+    out[2] = a[0] * b[1] - a[1] * b[0];
+  };
+  float forward[3] = {static_cast<float>(centreX - eyeX), static_cast<float>(centreY - eyeY),
+                      static_cast<float>(centreZ - eyeZ)};
+  float up[3] = {static_cast<float>(upX), static_cast<float>(upY), static_cast<float>(upZ)};
+  float side[3];
+  normalize(forward);
+  cross(forward, up, side);
+  normalize(side);
+  cross(side, forward, up);
+  const GLfloat m[16] = {side[0], up[0], -forward[0], 0.0f, side[1], up[1], -forward[1], 0.0f,
+                         side[2], up[2], -forward[2], 0.0f, 0.0f,    0.0f,  0.0f,        1.0f};
+  glMultMatrixf(m);
+  glTranslatef(static_cast<GLfloat>(-eyeX), static_cast<GLfloat>(-eyeY), static_cast<GLfloat>(-eyeZ));
+}
+
+}  // extern "C"

@@ -29,6 +29,9 @@ std::vector<Menu> menus;  // menu id n is menus[n - 1]
 int currentMenu = 0;
 int attachedMenu = 0;  // the menu the right button opens
 void (*menuStatus)(int, int, int) = nullptr;
+void (*mouse)(int, int, int, int) = nullptr;
+void (*motion)(int, int) = nullptr;
+int modifiers = 0;  // GLUT_ACTIVE_ bits of the pointer event being handed on
 
 Menu* menuOf(int id) {
   return id >= 1 && id <= static_cast<int>(menus.size()) ? &menus[static_cast<std::size_t>(id - 1)] : nullptr;
@@ -106,6 +109,13 @@ void glutSetMenu(int menu) {
 }
 void glutMenuStatusFunc(void (*callback)(int, int, int)) { menuStatus = callback; }
 
+// The pointer is the page's (web/page.js): emscripten's toolkit hands a drag
+// the position before each move and turns Chromium's and WebKit's wheel the
+// wrong way round, so the page hands on buttons, moves and notches itself.
+void glutMouseFunc(void (*callback)(int, int, int, int)) { mouse = callback; }
+void glutMotionFunc(void (*callback)(int, int)) { motion = callback; }
+int glutGetModifiers() { return modifiers; }
+
 // One window, always the current one; the page has no pointer-entry events to give.
 void glutEntryFunc(void (*)(int)) {}
 int glutGetWindow() { return 1; }
@@ -113,6 +123,19 @@ void glutSetWindow(int) {}
 
 // The end of every frame: the page counts it and shows the matrices.
 void glutSwapBuffers() { tellPageFrame(); }
+
+// From the page: button `button` (GLUT's numbers, 3 and 4 the wheel) went
+// down or up at window pixel (x, y) with the modifier keys `held`.
+EMSCRIPTEN_KEEPALIVE void velmoraMouse(int button, int down, int x, int y, int held) {
+  modifiers = held;
+  if (mouse != nullptr) mouse(button, down != 0 ? GLUT_DOWN : GLUT_UP, x, y);
+  modifiers = 0;
+}
+
+// From the page: the pointer moved to window pixel (x, y) with a button held.
+EMSCRIPTEN_KEEPALIVE void velmoraMotion(int x, int y) {
+  if (motion != nullptr) motion(x, y);
+}
 
 // From the page: the menu opened or closed at window pixel (x, y).
 EMSCRIPTEN_KEEPALIVE void velmoraMenuStatus(int inUse, int x, int y) {

@@ -21,6 +21,7 @@
     menuOpenAt: null, // window pixel where the open menu was opened, or null
     pointerOnMenu: false,
     swallowMouseUp: false,
+    buttons: 0, // the buttons held since they were pressed on the canvas
     text: null,
     waiters: [],
     captures: [],
@@ -212,30 +213,8 @@
       }
       return true; // over the view, keys work as always
     }
-    if (type === 'mousedown') {
-      if (menuOpen()) {
-        if (mainMenu.contains(event.target) || subMenu.contains(event.target)) return false;
-        closeMenu(true); // a click beside the menu only closes it
-        state.swallowMouseUp = true;
-        return false;
-      }
-      if (event.button === 2 && event.target === canvas) {
-        event.preventDefault();
-        openMenu(event.clientX, event.clientY, false);
-        state.swallowMouseUp = true;
-        return false;
-      }
-      return true;
-    }
-    if (type === 'mouseup') {
-      if (state.swallowMouseUp) {
-        state.swallowMouseUp = false;
-        return false;
-      }
-      return !(mainMenu.contains(event.target) || subMenu.contains(event.target));
-    }
-    if (type === 'mousemove') return !menuOpen();
-    if (wheelEvents.has(type)) return event.target === canvas && !menuOpen();
+    // The pointer is handled by the page's own listeners (below).
+    if (type.startsWith('mouse') || wheelEvents.has(type)) return false;
     return true;
   }
 
@@ -250,8 +229,6 @@
     };
     if (!wrappers.has(listener)) wrappers.set(listener, new Map());
     wrappers.get(listener).set(type, wrapper);
-    // The wheel's listener turns the notch into a move, not a scroll of the page.
-    if (wheelEvents.has(type) && typeof options !== 'object') options = { capture: !!options, passive: false };
     return addListener.call(this, type, wrapper, options);
   };
   window.removeEventListener = function (type, listener, options) {
@@ -259,6 +236,87 @@
     return removeListener.call(this, type, wrapper || listener, options);
   };
 
+  // --- The pointer: buttons, drags and the wheel, handed on as the desktop's toolkit does ---
+  const GLUT_DOWN = 1;
+  const GLUT_UP = 0;
+  const onCanvas = (event) => {
+    const box = canvas.getBoundingClientRect();
+    return [
+      Math.trunc((event.clientX - box.left) * (canvas.width / box.width)),
+      Math.trunc((event.clientY - box.top) * (canvas.height / box.height)),
+    ];
+  };
+  const held = (event) => (event.shiftKey ? 1 : 0) | (event.ctrlKey ? 2 : 0) | (event.altKey ? 4 : 0);
+  const inMenu = (target) => mainMenu.contains(target) || subMenu.contains(target);
+
+  addListener.call(window, 'mousedown', (event) => {
+    if (state.ended) return;
+    if (menuOpen()) {
+      if (inMenu(event.target)) return;
+      closeMenu(true); // a click beside the menu only closes it
+      state.swallowMouseUp = true;
+      event.preventDefault();
+      return;
+    }
+    // The right button opens the menu over the matrices too; the left one
+    // selects their text there.
+    if (event.button === 2 && (event.target === canvas || matricesText.contains(event.target))) {
+      event.preventDefault();
+      canvas.focus();
+      openMenu(event.clientX, event.clientY, false);
+      state.swallowMouseUp = true;
+      return;
+    }
+    // The middle button drags over them too.
+    const onView = event.target === canvas || (event.button === 1 && matricesText.contains(event.target));
+    if (!onView || event.button > 2) return;
+    event.preventDefault(); // no text selection or paste while dragging
+    canvas.focus();
+    state.buttons |= 1 << event.button;
+    const [x, y] = onCanvas(event);
+    run(() => Module._velmoraMouse(event.button, GLUT_DOWN, x, y, held(event)));
+  }, true);
+
+  addListener.call(window, 'mouseup', (event) => {
+    if (state.ended) return;
+    if (state.swallowMouseUp) {
+      state.swallowMouseUp = false;
+      return;
+    }
+    if ((state.buttons & (1 << event.button)) === 0) return;
+    state.buttons &= ~(1 << event.button);
+    const [x, y] = onCanvas(event);
+    run(() => Module._velmoraMouse(event.button, GLUT_UP, x, y, held(event)));
+  }, true);
+
+  addListener.call(window, 'mousemove', (event) => {
+    if (state.ended || state.buttons === 0 || menuOpen()) return;
+    const [x, y] = onCanvas(event);
+    run(() => Module._velmoraMotion(x, y));
+  }, true);
+
+  // A notch away from the user is button 3, towards button 4, each a press and
+  // a release, over the matrices too. A wheel event of a mouse is one notch; a
+  // touchpad's small steps add up to one.
+  let wheelSum = 0;
+  document.getElementById('view').addEventListener('wheel', (event) => {
+    event.preventDefault();
+    if (state.ended || menuOpen() || event.deltaY === 0) return;
+    let notches = Math.sign(event.deltaY);
+    if (event.deltaMode === 0 && Math.abs(event.deltaY) < 50) {
+      wheelSum += event.deltaY;
+      notches = Math.trunc(wheelSum / 50);
+      wheelSum -= notches * 50;
+    }
+    const [x, y] = onCanvas(event);
+    for (let i = 0; i < Math.abs(notches); ++i) {
+      const button = notches < 0 ? 3 : 4;
+      run(() => Module._velmoraMouse(button, GLUT_DOWN, x, y, held(event)));
+      run(() => Module._velmoraMouse(button, GLUT_UP, x, y, held(event)));
+    }
+  }, { passive: false });
+
+  matricesText.addEventListener('contextmenu', (event) => event.preventDefault());
   canvas.addEventListener('contextmenu', (event) => {
     event.preventDefault(); // the program's own menu, not the browser's
     if (!menuOpen()) {
