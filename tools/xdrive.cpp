@@ -78,7 +78,8 @@ void pumpEvents(Display* display) {
 
 // The viewable new top-level windows titled `title`, or with `title` null
 // every viewable new one but `except`, oldest first. Windows wholly off the
-// screen do not count: Wine maps a 1 x 1 window at (-1, -1) of its own.
+// screen or smaller than 8 x 8 pixels do not count: Wine maps a 1 x 1 window
+// of its own, at (-1, -1) in Wine 8 and at (0, 0) in Wine 10.
 std::vector<Window> findNewWindows(Display* display, const char* title, Window except = 0) {
   pumpEvents(display);
   std::vector<Window> found;
@@ -86,7 +87,7 @@ std::vector<Window> findNewWindows(Display* display, const char* title, Window e
     XWindowAttributes attributes;
     if (window == except || XGetWindowAttributes(display, window, &attributes) == 0 ||
         attributes.map_state != IsViewable || attributes.x + attributes.width <= 0 ||
-        attributes.y + attributes.height <= 0) {
+        attributes.y + attributes.height <= 0 || attributes.width < 8 || attributes.height < 8) {
       continue;
     }
     char* name = nullptr;

@@ -21,6 +21,7 @@
     menuOpenAt: null, // window pixel where the open menu was opened, or null
     pointerOnMenu: false,
     swallowMouseUp: false,
+    wheelEvents: 0,
     buttons: 0, // the buttons held since they were pressed on the canvas
     text: null,
     waiters: [],
@@ -298,9 +299,14 @@
   // A notch away from the user is button 3, towards button 4, each a press and
   // a release, over the matrices too. A wheel event of a mouse is one notch; a
   // touchpad's small steps add up to one.
+  // Listened for on the whole document: WebKit scrolls the page by itself,
+  // without asking, for a wheel over a part of it with no listener of its own.
   let wheelSum = 0;
-  document.getElementById('view').addEventListener('wheel', (event) => {
+  const view = document.getElementById('view');
+  addListener.call(window, 'wheel', (event) => {
+    if (!view.contains(event.target)) return; // elsewhere the wheel scrolls the page
     event.preventDefault();
+    ++state.wheelEvents;
     if (state.ended || menuOpen() || event.deltaY === 0) return;
     let notches = Math.sign(event.deltaY);
     if (event.deltaMode === 0 && Math.abs(event.deltaY) < 50) {
@@ -314,7 +320,7 @@
       run(() => Module._velmoraMouse(button, GLUT_DOWN, x, y, held(event)));
       run(() => Module._velmoraMouse(button, GLUT_UP, x, y, held(event)));
     }
-  }, { passive: false });
+  }, { capture: true, passive: false });
 
   matricesText.addEventListener('contextmenu', (event) => event.preventDefault());
   canvas.addEventListener('contextmenu', (event) => {
@@ -376,6 +382,7 @@
   // For tests and the curious: frames drawn, a wait for more, the canvas's pixels.
   window.velmora = {
     frames: () => state.frames,
+    wheelEvents: () => state.wheelEvents,
     ended: () => state.ended,
     afterFrames: (count) => new Promise((resolve) => state.waiters.push({ frames: state.frames + count, resolve })),
     picture: () => new Promise((resolve) => state.captures.push(resolve)),

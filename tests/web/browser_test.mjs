@@ -259,7 +259,9 @@ function randomRun(count, session) {
       events.push(`drag ${button} ${x0} ${y0} ${x1} ${y1} ${shift ? 1 : 0}`);
     } else if (kind < 0.96) {
       flush();
-      const [x, y] = point();
+      // Where the notch is changes nothing; WebKitGTK's driver gives no wheel
+      // event from the lower part of its window (about 450 pixels down).
+      const [x, y] = [250, 250];
       const away = random() < 0.5;
       batches.push({ steps: [{ wheel: away ? -100 : 100, at: session.at(x, y) }] });
       events.push(`wheel ${away ? 3 : 4} ${x} ${y}`);
@@ -436,6 +438,7 @@ async function testBrowser(name) {
       await session.open();
       const run = randomRun(randomEvents, session);
       for (const batch of run.batches) {
+        if (process.env.VELMORA_DEBUG) console.log(`  batch ${JSON.stringify(batch).slice(0, 120)} ${await driver.evaluate(() => scrollY)}`);
         if (batch.menu) await session.choose(batch.menu[0], batch.menu[1]);
         else await driver.input(batch.steps);
       }

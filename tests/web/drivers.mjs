@@ -181,6 +181,38 @@ class WebKitDriver {
   }
 
   async input(steps) {
+    // WebKitGTK's driver merges wheel events that wait together into one, and
+    // scrolls the page for a scroll action even when the page's listener
+    // cancels the wheel event (then gives no event where the page has gone):
+    // each notch goes alone, at the pointer moved there, and the page's scroll
+    // is put back after it.
+    let from = 0;
+    for (let i = 0; i < steps.length; ++i) {
+      if (steps[i].wheel === undefined) continue;
+      await this.perform(steps.slice(from, i));
+      from = i + 1;
+      const seen = await this.evaluate(() => window.velmora.wheelEvents());
+      for (let attempt = 0; ; ++attempt) {
+        await this.perform([{ move: steps[i].at }, steps[i]]);
+        const had = await this.evaluate((count) => new Promise((resolve) => {
+          const until = Date.now() + 1000;
+          const wait = () => {
+            if (window.velmora.wheelEvents() > count) resolve(true);
+            else if (Date.now() > until) resolve(false);
+            else setTimeout(wait, 2);
+          };
+          wait();
+        }), seen);
+        await this.evaluate(() => window.scrollTo(0, 0));
+        if (had) break;
+        if (attempt === 5) throw new Error(`WebKit gave no wheel event for six scrolls (${JSON.stringify(await this.evaluate(() => [scrollX, scrollY, document.activeElement.id, document.getElementById('menu').hidden]))})`);
+        this.resentWheels = (this.resentWheels || 0) + 1;
+      }
+    }
+    await this.perform(steps.slice(from));
+  }
+
+  async perform(steps) {
     // One tick per step, each source pausing while another acts.
     const keys = { type: 'key', id: 'keyboard', actions: [] };
     const pointer = { type: 'pointer', id: 'mouse', parameters: { pointerType: 'mouse' }, actions: [] };
