@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Velmora with its tests and runs every test
 # on a private X server (Xvfb) with Mesa's software renderer: first the plain
-# build, with the Windows build (scripts/windows.sh) run under Wine beside it,
+# build, with the Windows build (scripts/windows.sh) run under Wine beside it
+# and the web build (scripts/web.sh) in Chromium, Firefox ESR and WebKitGTK,
 # then the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,7 +23,11 @@ fresh_shader_cache() {
 xvfb=(xvfb-run -a -s "-screen 0 1280x1024x24")
 
 bash scripts/windows.sh
-cmake -S . -B build-test -DVELMORA_TESTS=ON -DVELMORA_WERROR="$werror" -DVELMORA_WINDOWS_DIR="$PWD/build-windows" >/dev/null
+bash scripts/web.sh
+# The browsers' test drives them with puppeteer-core, pinned in tests/web's lock file.
+(cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
+cmake -S . -B build-test -DVELMORA_TESTS=ON -DVELMORA_WERROR="$werror" -DVELMORA_WINDOWS_DIR="$PWD/build-windows" \
+  -DVELMORA_WEB_DIR="$PWD/build-web" >/dev/null
 cmake --build build-test -j"$(nproc)"
 fresh_shader_cache build-test
 "${xvfb[@]}" ctest --test-dir build-test --output-on-failure

@@ -129,7 +129,7 @@
     mainMenu.hidden = true;
     state.menuOpenAt = null;
     state.pointerOnMenu = false;
-    if (hadFocus && !state.ended) canvas.focus();
+    if (hadFocus && !state.ended) canvas.focus({ preventScroll: true });
     if (tell) run(() => Module._velmoraMenuStatus(0, x, y));
   }
 
@@ -263,7 +263,7 @@
     // selects their text there.
     if (event.button === 2 && (event.target === canvas || matricesText.contains(event.target))) {
       event.preventDefault();
-      canvas.focus();
+      canvas.focus({ preventScroll: true });
       openMenu(event.clientX, event.clientY, false);
       state.swallowMouseUp = true;
       return;
@@ -272,7 +272,7 @@
     const onView = event.target === canvas || (event.button === 1 && matricesText.contains(event.target));
     if (!onView || event.button > 2) return;
     event.preventDefault(); // no text selection or paste while dragging
-    canvas.focus();
+    canvas.focus({ preventScroll: true });
     state.buttons |= 1 << event.button;
     const [x, y] = onCanvas(event);
     run(() => Module._velmoraMouse(event.button, GLUT_DOWN, x, y, held(event)));
@@ -403,5 +403,5 @@
       },
     ],
   };
-  canvas.focus();
+  canvas.focus({ preventScroll: true });
 })();

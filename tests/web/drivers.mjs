@@ -153,8 +153,11 @@ class WebKitDriver {
 
   async open(url) {
     await this.request('POST', `${this.session}/url`, { url });
-    // No console to listen to: errors and unhandled rejections are kept by the page from here on.
+    // No console to listen to: errors and unhandled rejections are kept by the
+    // page from here on. And the driver scrolls the page for a scroll action
+    // even when the page cancels the wheel event: the page is held still.
     await this.evaluate(() => {
+      document.documentElement.style.overflow = 'hidden';
       window.__problems = [];
       const error = console.error.bind(console);
       console.error = (...args) => {
@@ -182,10 +185,8 @@ class WebKitDriver {
 
   async input(steps) {
     // WebKitGTK's driver merges wheel events that wait together into one, and
-    // scrolls the page for a scroll action even when the page's listener
-    // cancels the wheel event (then gives no event where the page has gone):
-    // each notch goes alone, at the pointer moved there, and the page's scroll
-    // is put back after it.
+    // now and then gives none: each notch goes alone, at the pointer moved
+    // there, and again if the page has not had it in a second.
     let from = 0;
     for (let i = 0; i < steps.length; ++i) {
       if (steps[i].wheel === undefined) continue;
@@ -203,16 +204,28 @@ class WebKitDriver {
           };
           wait();
         }), seen);
-        await this.evaluate(() => window.scrollTo(0, 0));
         if (had) break;
         if (attempt === 5) throw new Error(`WebKit gave no wheel event for six scrolls (${JSON.stringify(await this.evaluate(() => [scrollX, scrollY, document.activeElement.id, document.getElementById('menu').hidden]))})`);
         this.resentWheels = (this.resentWheels || 0) + 1;
       }
     }
-    await this.perform(steps.slice(from));
+    const rest = steps.slice(from);
+    const press = rest.findIndex((step) => step.down === 0 || step.down === 1);
+    if (press < 0 || !rest.slice(press).some((step) => step.move)) {
+      await this.perform(rest);
+      return;
+    }
+    // A drag step by step, each after a frame drawn since the last: given
+    // together, WebKit now and then hands the page a move of a drag late.
+    for (let i = 0; i < rest.length; ++i) {
+      await this.perform([rest[i]], i === rest.length - 1);
+      await this.evaluate(() => (window.velmora ? window.velmora.afterFrames(1) : null));
+    }
   }
 
-  async perform(steps) {
+  // Performs the steps as one actions request, then (with `release`) lets go
+  // of every key and button still held.
+  async perform(steps, release = true) {
     // One tick per step, each source pausing while another acts.
     const keys = { type: 'key', id: 'keyboard', actions: [] };
     const pointer = { type: 'pointer', id: 'mouse', parameters: { pointerType: 'mouse' }, actions: [] };
@@ -245,7 +258,7 @@ class WebKitDriver {
     }
     if (keys.actions.length === 0) return;
     await this.request('POST', `${this.session}/actions`, { actions: [keys, pointer, wheel] });
-    await this.request('DELETE', `${this.session}/actions`);
+    if (release) await this.request('DELETE', `${this.session}/actions`);
   }
 
   async stop() {
