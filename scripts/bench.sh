@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds an optimised viewer and measures its frame cost against an empty
 # frame, the key callbacks, and the real binary's start to first frame, on a
-# private X server with Mesa's software renderer.
+# private X server with Mesa's software renderer; then the web build in each browser.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh test
@@ -15,3 +15,10 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   for _ in $(seq 10); do build-bench/tests/velmora-drive -f -q q -- build-bench/velmora; done |
     awk "{print \$4}" | sort -n | awk "{a[NR] = \$1} END {printf \"min %s  median %s  max %s\n\", a[1], a[int((NR + 1) / 2)], a[NR]}"
 ' bench "$@"
+
+# The web build: its weight, and in each browser the first frame and a frame's cost.
+bash scripts/web.sh >/dev/null
+(cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
+echo "Web build, gzipped: index.html $(gzip -9c build-web/site/index.html | wc -c) B," \
+  "velmora.js $(gzip -9c build-web/site/velmora.js | wc -c) B; the zip $(wc -c < build-web/velmora-*-web.zip) B"
+xvfb-run -a -s "-screen 0 1280x1024x24" node bench/web_bench.mjs build-web/site

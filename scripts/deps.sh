@@ -38,7 +38,9 @@ system's own package manager, then run the script again:
     OpenGL, GLU, freeglut and Xlib;
   for the tests, besides: Xvfb, GoogleTest, glm, libpng, and the development
     files of the X extensions XTest and Damage;
-  for the Windows build: the MinGW-w64 cross-compilers for x86-64, and Wine.
+  for the Windows build: the MinGW-w64 cross-compilers for x86-64, and Wine;
+  for the web build: emscripten, node and npm, and Chromium, Firefox and
+    WebKitGTK's WebDriver to test it.
 MESSAGE
   exit 1
 fi

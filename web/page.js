@@ -366,6 +366,7 @@
   }
 
   function onFrame() {
+    if (state.frames === 0) state.firstFrameAt = performance.now();
     ++state.frames;
     showText();
     if (state.captures.length > 0) {
@@ -382,6 +383,7 @@
   // For tests and the curious: frames drawn, a wait for more, the canvas's pixels.
   window.velmora = {
     frames: () => state.frames,
+    firstFrameAt: () => state.firstFrameAt, // milliseconds from the navigation
     wheelEvents: () => state.wheelEvents,
     ended: () => state.ended,
     afterFrames: (count) => new Promise((resolve) => state.waiters.push({ frames: state.frames + count, resolve })),
