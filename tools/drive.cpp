@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
       sleep(1);
       pressKeys(viewer, idleKeys);
     }
-    if (!png.empty() && !writePng(picture, png)) {
+    if (!png.empty() && status == 0 && !writePng(picture, png)) {
       std::fprintf(stderr, "velmora-drive: cannot write %s\n", png.c_str());
       status = 1;
     }
