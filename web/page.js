@@ -336,7 +336,7 @@
 
   // --- Frames: the matrices as text, waits and pictures for whoever asks ---
   function showText() {
-    const text = UTF8ToString(Module._velmoraViewText());
+    const text = Module.UTF8ToString(Module._velmoraViewText());
     if (text === state.text) return;
     state.text = text;
     matricesText.textContent = '';
