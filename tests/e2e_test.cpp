@@ -315,16 +315,19 @@ const GalleryAllowance kMesa25Allowances[] = {
     {"drag", 0, 274.1f, 499, 224.9f, 0, 0},
 };
 
-// The major version of the Mesa drivers installed, 0 if it cannot be told.
-int mesaMajorVersion() {
-  FILE* pipe = popen("dpkg-query -W -f='${Version}' libgl1-mesa-dri 2>/dev/null", "r");
+// The major version a command prints, read with `format`; 0 if it does not say.
+int majorVersion(const char* command, const char* format) {
+  FILE* pipe = popen(command, "r");
   int major = 0;
   if (pipe != nullptr) {
-    if (std::fscanf(pipe, "%d", &major) != 1) major = 0;
+    if (std::fscanf(pipe, format, &major) != 1) major = 0;
     pclose(pipe);
   }
   return major;
 }
+
+// The major version of the Mesa drivers installed, 0 if it cannot be told.
+int mesaMajorVersion() { return majorVersion("dpkg-query -W -f='${Version}' libgl1-mesa-dri 2>/dev/null", "%d"); }
 
 // The pixels that differ beyond an allowance.
 int differencesBeyond(const Picture& expected, const Picture& observed, const GalleryAllowance& allowed) {
@@ -414,15 +417,7 @@ int runQuietly(const std::string& command, const std::string& log) {
 }
 
 // Wine's major version, 0 if it does not say.
-int wineMajorVersion() {
-  FILE* pipe = popen("wine --version 2>/dev/null", "r");
-  int major = 0;
-  if (pipe != nullptr) {
-    if (std::fscanf(pipe, "wine-%d", &major) != 1) major = 0;
-    pclose(pipe);
-  }
-  return major;
-}
+int wineMajorVersion() { return majorVersion("wine --version 2>/dev/null", "wine-%d"); }
 
 // What freeglut prints under Wine, whose display has no screen-size
 // information for it: nothing from the viewer itself.
