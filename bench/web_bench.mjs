@@ -1,7 +1,7 @@
 // The web build's costs in each browser: from navigation to the first drawn
 // frame (median of 5 loads), and one frame's cost, from the idle callback's
 // start to the end of the frame (median over 1,000 frames).
-//   node bench/web_bench.mjs SITE_DIR   (from tests/web, where puppeteer-core is)
+//   node bench/web_bench.mjs SITE_DIR
 import path from 'node:path';
 import { makeDriver } from '../tests/web/drivers.mjs';
 

@@ -18,7 +18,6 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
 
 # The web build: its weight, and in each browser the first frame and a frame's cost.
 bash scripts/web.sh >/dev/null
-(cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
 echo "Web build, gzipped: index.html $(gzip -9c build-web/site/index.html | wc -c) B," \
   "velmora.js $(gzip -9c build-web/site/velmora.js | wc -c) B; the zip $(wc -c < build-web/velmora-*-web.zip) B"
 xvfb-run -a -s "-screen 0 1280x1024x24" node bench/web_bench.mjs build-web/site

@@ -5,14 +5,15 @@
 #                            and what the Windows build and its tests need
 #   scripts/deps.sh bench    that of run, plus Google Benchmark
 #   scripts/deps.sh windows  the Windows cross-build (MinGW-w64) and Wine to run it
-#   scripts/deps.sh web      the web build (emscripten, node) and the browsers that test it
+#   scripts/deps.sh web      the web build (emscripten, node) and the browsers that test it,
+#                            with their WebDriver servers
 set -euo pipefail
 
 run_packages=(g++ cmake make libgl1-mesa-dev libglu1-mesa-dev freeglut3-dev libgl1-mesa-dri libx11-dev)
 bench_packages=(libbenchmark-dev)
 test_packages=(xvfb xauth libgtest-dev libglm-dev libpng-dev libx11-dev libxtst-dev libxdamage-dev man-db groff-base dpkg-dev file desktop-file-utils appstream lintian valgrind)
 windows_packages=(cmake make g++-mingw-w64-x86-64-posix xz-utils wine wine64)
-web_packages=(cmake make emscripten chromium firefox-esr webkit2gtk-driver xvfb xauth)
+web_packages=(cmake make emscripten chromium chromium-driver firefox-esr webkit2gtk-driver xvfb xauth)
 
 case "${1:-run}" in
   run) packages=("${run_packages[@]}") ;;
@@ -21,10 +22,8 @@ case "${1:-run}" in
   windows) packages=("${windows_packages[@]}") ;;
   web)
     packages=("${web_packages[@]}")
-    # Debian's node and npm, unless a node with its own npm is installed already
-    # (a node from elsewhere conflicts with Debian's npm).
+    # Debian's node, unless a node is installed already.
     command -v node >/dev/null || packages+=(nodejs)
-    command -v npm >/dev/null || packages+=(npm)
     ;;
   *) echo "usage: $0 [run|test|bench|windows|web]" >&2; exit 2 ;;
 esac
@@ -39,8 +38,8 @@ system's own package manager, then run the script again:
   for the tests, besides: Xvfb, GoogleTest, glm, libpng, and the development
     files of the X extensions XTest and Damage;
   for the Windows build: the MinGW-w64 cross-compilers for x86-64, and Wine;
-  for the web build: emscripten, node and npm, and Chromium, Firefox and
-    WebKitGTK's WebDriver to test it.
+  for the web build: emscripten and node, and Chromium with chromedriver,
+    Firefox and WebKitGTK's WebDriver to test it.
 MESSAGE
   exit 1
 fi

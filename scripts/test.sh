@@ -24,11 +24,6 @@ xvfb=(xvfb-run -a -s "-screen 0 1280x1024x24")
 
 bash scripts/windows.sh
 bash scripts/web.sh
-# The browsers' test drives them with puppeteer-core, pinned in tests/web's
-# lock file. Where the npm registry cannot be reached, ctest reports that test
-# as skipped, with the reason, and runs the rest.
-(cd tests/web && npm ci --no-audit --no-fund --loglevel=error) ||
-  echo "test.sh: npm could not install tests/web's packages: the browsers' test will be SKIPPED" >&2
 cmake -S . -B build-test -DVELMORA_TESTS=ON -DVELMORA_WERROR="$werror" -DVELMORA_WINDOWS_DIR="$PWD/build-windows" \
   -DVELMORA_WEB_DIR="$PWD/build-web" >/dev/null
 cmake --build build-test -j"$(nproc)"

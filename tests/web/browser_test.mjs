@@ -8,8 +8,8 @@
 import fs from 'node:fs';
 import path from 'node:path';
 import { spawnSync } from 'node:child_process';
-import { PNG } from 'pngjs';
 import { makeDriver } from './drivers.mjs';
+import { readPng, writePng } from './png.mjs';
 
 const option = (name, fallback) => {
   const at = process.argv.indexOf(`--${name}`);
@@ -40,23 +40,19 @@ function check(ok, what) {
 }
 
 // --- Pictures ---
-function readPicture(file) {
-  const png = PNG.sync.read(fs.readFileSync(file));
-  const rgb = Buffer.alloc(png.width * png.height * 3);
-  for (let i = 0, j = 0; j < png.data.length; i += 3, j += 4) png.data.copy(rgb, i, j, j + 3);
-  return { width: png.width, height: png.height, rgb };
-}
+const readPicture = readPng;
 
+// The picture itself, or with `difference` every pixel that differs from it
+// magenta over `difference` at a quarter of its brightness.
 function writePicture(picture, file, difference) {
-  const png = new PNG({ width: picture.width, height: picture.height });
-  for (let i = 0, j = 0; i < picture.rgb.length; i += 3, j += 4) {
-    const same = difference && picture.rgb.compare(difference.rgb, i, i + 3, i, i + 3) === 0;
-    if (!difference) picture.rgb.copy(png.data, j, i, i + 3);
-    else if (same) for (let c = 0; c < 3; ++c) png.data[j + c] = difference.rgb[i + c] >> 2;
-    else png.data.set([255, 0, 255], j);
-    png.data[j + 3] = 255;
+  if (!difference) return writePng(file, picture);
+  const marked = Buffer.alloc(picture.rgb.length);
+  for (let i = 0; i < picture.rgb.length; i += 3) {
+    const same = picture.rgb.compare(difference.rgb, i, i + 3, i, i + 3) === 0;
+    if (same) for (let c = 0; c < 3; ++c) marked[i + c] = difference.rgb[i + c] >> 2;
+    else marked.set([255, 0, 255], i);
   }
-  fs.writeFileSync(file, PNG.sync.write(png));
+  return writePng(file, { width: picture.width, height: picture.height, rgb: marked });
 }
 
 function countDifferences(a, b) {

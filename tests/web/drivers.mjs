@@ -1,91 +1,19 @@
 // The three browsers behind one small interface: open a page, give it keys,
 // pointer moves, buttons and wheel notches as a user would, and evaluate
-// script in it. Chromium and Firefox ESR through puppeteer-core, WebKitGTK's
-// MiniBrowser through WebKitWebDriver (W3C WebDriver over HTTP).
+// script in it. All three speak WebDriver's commands: Chromium through
+// chromedriver and WebKitGTK's MiniBrowser through WebKitWebDriver (HTTP),
+// Firefox ESR through its own Marionette port (the same commands as
+// length-prefixed JSON over TCP). Nothing beyond node and Debian's packages.
 import { spawn } from 'node:child_process';
+import fs from 'node:fs';
 import net from 'node:net';
-import puppeteer from 'puppeteer-core';
+import os from 'node:os';
+import path from 'node:path';
 
 // An input step: {key, shift} a key pressed and released (DOM key names),
 // {move: [x, y]} the pointer to a viewport position, {down: b} / {up: b}
 // button b (0 left, 1 middle, 2 right), {hold: 'Shift'} / {release: 'Shift'},
 // {wheel: dy, at: [x, y]} one wheel notch (dy < 0 away from the user).
-
-class PuppeteerDriver {
-  constructor(name) {
-    this.name = name;
-    this.problems = []; // console errors, page errors, requests leaving the page
-  }
-
-  async start() {
-    if (this.name === 'chromium') {
-      this.browser = await puppeteer.launch({
-        executablePath: '/usr/bin/chromium',
-        headless: true,
-        protocolTimeout: 60000,
-        // WebGL through SwiftShader: there is no GPU; root needs no sandbox here.
-        args: ['--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--no-sandbox', '--window-size=900,900'],
-      });
-    } else {
-      // Firefox has no WebGL headless here: it is shown on the test's X display.
-      this.browser = await puppeteer.launch({
-        browser: 'firefox',
-        executablePath: '/usr/bin/firefox-esr',
-        headless: false,
-        extraPrefsFirefox: { 'webgl.force-enabled': true, 'browser.shell.checkDefaultBrowser': false },
-        args: ['--width=900', '--height=900'],
-      });
-    }
-    this.version = await this.browser.version();
-    this.page = (await this.browser.pages())[0] || (await this.browser.newPage());
-    this.page.on('console', (message) => {
-      if (message.type() === 'error') this.problems.push(`console error: ${message.text()}`);
-    });
-    this.page.on('pageerror', (error) => this.problems.push(`page error: ${error.message || error}`));
-    this.page.on('request', (request) => {
-      const url = request.url();
-      if (!url.startsWith('file:') && !url.startsWith('data:')) this.problems.push(`request: ${url}`);
-    });
-  }
-
-  async open(url) {
-    await this.page.goto(url, { waitUntil: 'load' });
-  }
-
-  async evaluate(script, ...args) {
-    return this.page.evaluate(script, ...args);
-  }
-
-  async input(steps) {
-    const keyboard = this.page.keyboard;
-    const mouse = this.page.mouse;
-    const buttons = ['left', 'middle', 'right'];
-    for (const step of steps) {
-      if (step.key !== undefined) {
-        if (step.shift) await keyboard.down('Shift');
-        await keyboard.press(step.key);
-        if (step.shift) await keyboard.up('Shift');
-      } else if (step.move) {
-        await mouse.move(step.move[0], step.move[1]);
-      } else if (step.down !== undefined) {
-        await mouse.down({ button: buttons[step.down] });
-      } else if (step.up !== undefined) {
-        await mouse.up({ button: buttons[step.up] });
-      } else if (step.hold) {
-        await keyboard.down(step.hold);
-      } else if (step.release) {
-        await keyboard.up(step.release);
-      } else if (step.wheel !== undefined) {
-        await mouse.move(step.at[0], step.at[1]);
-        await mouse.wheel({ deltaY: step.wheel });
-      }
-    }
-  }
-
-  async stop() {
-    if (this.browser) await this.browser.close();
-  }
-}
 
 // WebDriver's key values for the DOM's key names.
 const webDriverKeys = {
@@ -93,6 +21,8 @@ const webDriverKeys = {
   Enter: '\uE007', Shift: '\uE008', Home: '\uE011', End: '\uE010', PageUp: '\uE00E', PageDown: '\uE00F',
   Insert: '\uE016', F1: '\uE031', F5: '\uE035', F12: '\uE03C', Control: '\uE009',
 };
+
+const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 function freePort() {
   return new Promise((resolve, reject) => {
@@ -105,122 +35,164 @@ function freePort() {
   });
 }
 
-class WebKitDriver {
-  constructor() {
-    this.name = 'webkit';
-    this.problems = [];
+// Calls `attempt` until it succeeds, for at most a minute: a browser or driver
+// that is starting up.
+async function untilAnswered(what, attempt) {
+  const deadline = Date.now() + 60000;
+  for (;;) {
+    try {
+      return await attempt();
+    } catch (error) {
+      if (Date.now() > deadline) throw new Error(`${what} did not answer: ${error.message}`);
+      await pause(50);
+    }
+  }
+}
+
+// The commands used, as WebDriver's HTTP routes and Marionette's names.
+const kCommands = {
+  navigate: ['POST', '/url', 'WebDriver:Navigate'],
+  execute: ['POST', '/execute/async', 'WebDriver:ExecuteAsyncScript'],
+  actions: ['POST', '/actions', 'WebDriver:PerformActions'],
+  release: ['DELETE', '/actions', 'WebDriver:ReleaseActions'],
+  screenshot: ['GET', '/screenshot', 'WebDriver:TakeScreenshot'],
+  quit: ['DELETE', '', 'WebDriver:DeleteSession'],
+};
+
+// A WebDriver server (chromedriver, WebKitWebDriver) on a port of its own.
+class HttpTransport {
+  async start(program, capabilities) {
+    const port = await freePort();
+    this.base = `http://127.0.0.1:${port}`;
+    this.server = spawn(program, [`--port=${port}`], { stdio: 'ignore' });
+    await untilAnswered(program, () => this.request('GET', '/status'));
+    const session = await this.request('POST', '/session', { capabilities: { alwaysMatch: capabilities } });
+    this.session = `/session/${session.sessionId}`;
+    return session.capabilities;
   }
 
-  async request(method, path, body) {
-    const response = await fetch(`${this.base}${path}`, {
+  async request(method, route, body) {
+    const response = await fetch(`${this.base}${route}`, {
       method,
       headers: { 'Content-Type': 'application/json' },
       body: body === undefined ? undefined : JSON.stringify(body),
     });
     const answer = await response.json();
-    if (!response.ok) throw new Error(`WebDriver ${method} ${path}: ${JSON.stringify(answer.value)}`);
+    if (!response.ok) throw new Error(`WebDriver ${method} ${route}: ${JSON.stringify(answer.value)}`);
     return answer.value;
   }
 
-  async start() {
-    const port = await freePort();
-    this.base = `http://127.0.0.1:${port}`;
-    this.server = spawn('WebKitWebDriver', [`--port=${port}`], { stdio: 'ignore' });
-    // Ready when it answers its status.
-    const deadline = Date.now() + 60000;
-    for (;;) {
-      try {
-        const status = await this.request('GET', '/status');
-        if (status.ready !== false) break;
-      } catch (error) {
-        if (Date.now() > deadline) throw new Error(`WebKitWebDriver did not answer: ${error.message}`);
+  command(name, body) {
+    const [method, route] = kCommands[name];
+    return this.request(method, `${this.session}${route}`, method === 'POST' ? body || {} : undefined);
+  }
+
+  stop() {
+    if (this.server) this.server.kill();
+  }
+}
+
+// Firefox's Marionette: packets "length:JSON", a command [0, id, name, params]
+// answered by [1, id, error, result].
+class MarionetteTransport {
+  async start(port, capabilities) {
+    this.socket = await untilAnswered('Firefox\'s Marionette', () => new Promise((resolve, reject) => {
+      const socket = net.connect(port, '127.0.0.1', () => resolve(socket));
+      socket.on('error', reject);
+    }));
+    this.pending = new Map();
+    this.nextId = 0;
+    let buffer = Buffer.alloc(0);
+    let greeted = null;
+    const greeting = new Promise((resolve) => (greeted = resolve));
+    this.socket.on('data', (data) => {
+      buffer = Buffer.concat([buffer, data]);
+      for (;;) {
+        const colon = buffer.indexOf(58);
+        if (colon < 0) break;
+        const length = Number(buffer.toString('latin1', 0, colon));
+        if (buffer.length < colon + 1 + length) break;
+        const packet = JSON.parse(buffer.toString('utf8', colon + 1, colon + 1 + length));
+        buffer = buffer.subarray(colon + 1 + length);
+        if (!Array.isArray(packet)) {
+          greeted(packet);
+          continue;
+        }
+        const [, id, error, result] = packet;
+        const waiting = this.pending.get(id);
+        this.pending.delete(id);
+        if (!waiting) continue;
+        if (error) waiting.reject(new Error(`Marionette: ${error.error}: ${error.message}`));
+        else waiting.resolve(result);
       }
-      await new Promise((resolve) => setTimeout(resolve, 50));
-    }
-    const session = await this.request('POST', '/session', {
-      capabilities: {
-        alwaysMatch: {
-          'webkitgtk:browserOptions': {
-            binary: '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser',
-            args: ['--automation', '--geometry=900x900'],
-          },
-        },
-      },
     });
-    this.session = `/session/${session.sessionId}`;
-    this.version = `WebKitGTK ${session.capabilities.browserVersion}`;
+    this.socket.on('close', () => {
+      for (const waiting of this.pending.values()) waiting.reject(new Error('Marionette: the connection closed'));
+      this.pending.clear();
+    });
+    await greeting;
+    const session = await this.send('WebDriver:NewSession', { capabilities: { alwaysMatch: capabilities } });
+    return session.capabilities;
+  }
+
+  send(name, params) {
+    const id = ++this.nextId;
+    const text = JSON.stringify([0, id, name, params || {}]);
+    return new Promise((resolve, reject) => {
+      this.pending.set(id, { resolve, reject });
+      this.socket.write(`${Buffer.byteLength(text)}:${text}`);
+    });
+  }
+
+  async command(name, body) {
+    const result = await this.send(kCommands[name][2], body);
+    return result && typeof result === 'object' && 'value' in result ? result.value : result;
+  }
+
+  stop() {
+    if (this.socket) this.socket.destroy();
+  }
+}
+
+class Browser {
+  constructor(name) {
+    this.name = name;
+    this.problems = []; // console errors, page errors, requests leaving the page
   }
 
   async open(url) {
-    await this.request('POST', `${this.session}/url`, { url });
-    // No console to listen to: errors and unhandled rejections are kept by the
-    // page from here on. And the driver scrolls the page for a scroll action
-    // even when the page cancels the wheel event: the page is held still.
-    await this.evaluate(() => {
-      document.documentElement.style.overflow = 'hidden';
-      window.__problems = [];
-      const error = console.error.bind(console);
-      console.error = (...args) => {
-        window.__problems.push(`console error: ${args.join(' ')}`);
-        error(...args);
-      };
-      window.addEventListener('error', (event) => window.__problems.push(`page error: ${event.message}`));
-      window.addEventListener('unhandledrejection', (event) => window.__problems.push(`page error: ${event.reason}`));
-    });
-  }
-
-  async collectProblems() {
-    const found = await this.evaluate(() => (window.__problems ? window.__problems.splice(0) : []));
-    this.problems.push(...found);
+    if (this.opened) await this.collectProblems();
+    await this.transport.command('navigate', { url });
+    this.opened = true;
   }
 
   // Runs a function in the page, awaiting what it returns.
   async evaluate(fn, ...args) {
     const script = `const done = arguments[arguments.length - 1];
       Promise.resolve((${fn.toString()})(...Array.from(arguments).slice(0, -1))).then(done, (e) => done({__error: String(e)}));`;
-    const value = await this.request('POST', `${this.session}/execute/async`, { script, args });
+    const value = await this.transport.command('execute', { script, args });
     if (value && value.__error) throw new Error(value.__error);
     return value;
   }
 
+  // The page's view as a PNG file's bytes.
+  async screenshot() {
+    return Buffer.from(await this.transport.command('screenshot'), 'base64');
+  }
+
+  // What went wrong in the page since the last call: the browser's own reports
+  // (`browserProblems`), and anything the page fetched from outside itself.
+  async collectProblems() {
+    this.problems.push(...(await this.browserProblems()));
+    const requests = await this.evaluate(() => performance.getEntriesByType('resource').map((entry) => entry.name))
+      .catch(() => []);
+    for (const url of requests) {
+      if (!url.startsWith('file:') && !url.startsWith('data:')) this.problems.push(`request: ${url}`);
+    }
+  }
+
   async input(steps) {
-    // WebKitGTK's driver merges wheel events that wait together into one, and
-    // now and then gives none: each notch goes alone, at the pointer moved
-    // there, and again if the page has not had it in a second.
-    let from = 0;
-    for (let i = 0; i < steps.length; ++i) {
-      if (steps[i].wheel === undefined) continue;
-      await this.perform(steps.slice(from, i));
-      from = i + 1;
-      const seen = await this.evaluate(() => window.velmora.wheelEvents());
-      for (let attempt = 0; ; ++attempt) {
-        await this.perform([{ move: steps[i].at }, steps[i]]);
-        const had = await this.evaluate((count) => new Promise((resolve) => {
-          const until = Date.now() + 1000;
-          const wait = () => {
-            if (window.velmora.wheelEvents() > count) resolve(true);
-            else if (Date.now() > until) resolve(false);
-            else setTimeout(wait, 2);
-          };
-          wait();
-        }), seen);
-        if (had) break;
-        if (attempt === 5) throw new Error(`WebKit gave no wheel event for six scrolls (${JSON.stringify(await this.evaluate(() => [scrollX, scrollY, document.activeElement.id, document.getElementById('menu').hidden]))})`);
-        this.resentWheels = (this.resentWheels || 0) + 1;
-      }
-    }
-    const rest = steps.slice(from);
-    const press = rest.findIndex((step) => step.down === 0 || step.down === 1);
-    if (press < 0 || !rest.slice(press).some((step) => step.move)) {
-      await this.perform(rest);
-      return;
-    }
-    // A drag step by step, each after a frame drawn since the last: given
-    // together, WebKit now and then hands the page a move of a drag late.
-    for (let i = 0; i < rest.length; ++i) {
-      await this.perform([rest[i]], i === rest.length - 1);
-      await this.evaluate(() => (window.velmora ? window.velmora.afterFrames(1) : null));
-    }
+    await this.perform(steps);
   }
 
   // Performs the steps as one actions request, then (with `release`) lets go
@@ -257,19 +229,195 @@ class WebKitDriver {
       }
     }
     if (keys.actions.length === 0) return;
-    await this.request('POST', `${this.session}/actions`, { actions: [keys, pointer, wheel] });
-    if (release) await this.request('DELETE', `${this.session}/actions`);
+    await this.transport.command('actions', { actions: [keys, pointer, wheel] });
+    if (release) await this.transport.command('release');
   }
 
   async stop() {
     try {
-      if (this.session) await this.request('DELETE', this.session);
+      if (this.transport) await this.transport.command('quit');
     } finally {
-      if (this.server) this.server.kill();
+      if (this.transport) this.transport.stop();
     }
   }
 }
 
-export function makeDriver(name) {
-  return name === 'webkit' ? new WebKitDriver() : new PuppeteerDriver(name);
+// Headless Chromium, WebGL through SwiftShader: there is no GPU; root needs no
+// sandbox here. Its console errors and uncaught exceptions come from
+// chromedriver's browser log.
+class Chromium extends Browser {
+  constructor(options = {}) {
+    super('chromium');
+    this.size = options.size || [900, 900];
+  }
+
+  async start() {
+    this.transport = new HttpTransport();
+    const capabilities = await this.transport.start('chromedriver', {
+      browserName: 'chrome',
+      'goog:chromeOptions': {
+        binary: '/usr/bin/chromium',
+        args: ['--headless', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--no-sandbox', '--hide-scrollbars',
+          `--window-size=${this.size[0]},${this.size[1]}`],
+      },
+      'goog:loggingPrefs': { browser: 'ALL' },
+    });
+    this.version = `Chromium ${capabilities.browserVersion}`;
+  }
+
+  // Sets the page's viewport to exactly this size.
+  async setViewport(width, height) {
+    await this.transport.request('POST', `${this.transport.session}/goog/cdp/execute`, {
+      cmd: 'Emulation.setDeviceMetricsOverride',
+      params: { width, height, deviceScaleFactor: 1, mobile: false },
+    });
+  }
+
+  async browserProblems() {
+    const log = await this.transport.request('POST', `${this.transport.session}/se/log`, { type: 'browser' });
+    return log.filter((entry) => entry.level === 'SEVERE').map((entry) => `${entry.source}: ${entry.message}`);
+  }
+}
+
+// Firefox has no WebGL headless here: it is shown on the test's X display, on
+// a profile of its own that prints the pages' console to its standard output.
+class Firefox extends Browser {
+  constructor() {
+    super('firefox');
+    this.output = '';
+  }
+
+  async start() {
+    const port = await freePort();
+    this.profile = fs.mkdtempSync(path.join(os.tmpdir(), 'velmora-firefox-'));
+    const prefs = {
+      'marionette.port': port,
+      'webgl.force-enabled': true,
+      'browser.shell.checkDefaultBrowser': false,
+      'browser.startup.page': 0,
+      'datareporting.policy.dataSubmissionEnabled': false,
+      'devtools.console.stdout.content': true,
+      'devtools.console.stdout.chrome': false,
+    };
+    fs.writeFileSync(path.join(this.profile, 'user.js'),
+      Object.entries(prefs).map(([key, value]) => `user_pref(${JSON.stringify(key)}, ${JSON.stringify(value)});\n`).join(''));
+    this.process = spawn('firefox-esr',
+      ['--marionette', '--no-remote', '--profile', this.profile, '--width=900', '--height=900'],
+      { stdio: ['ignore', 'pipe', 'pipe'] });
+    this.exited = new Promise((resolve) => this.process.on('exit', resolve));
+    for (const stream of [this.process.stdout, this.process.stderr]) {
+      stream.setEncoding('utf8');
+      stream.on('data', (text) => (this.output += text));
+    }
+    this.transport = new MarionetteTransport();
+    const capabilities = await this.transport.start(port, {});
+    this.version = `Firefox ${capabilities.browserVersion}`;
+  }
+
+  // The pages' console errors and uncaught exceptions printed since the last
+  // call. A page's console.error prints its arguments as source text (a string
+  // quoted); Firefox's own, which it prints whatever the preferences say,
+  // begin with their module's name ("console.error: RSLoader: ...").
+  async browserProblems() {
+    const end = this.output.lastIndexOf('\n') + 1;
+    const lines = this.output.slice(0, end).split('\n');
+    this.output = this.output.slice(end);
+    return lines.filter((line) => /^console\.error: (?![A-Za-z][\w.-]*: )/.test(line) || line.startsWith('JavaScript error: file:'));
+  }
+
+  async stop() {
+    try {
+      await super.stop();
+    } finally {
+      this.process.kill();
+      await this.exited;
+      fs.rmSync(this.profile, { recursive: true, force: true });
+    }
+  }
+}
+
+// WebKitGTK's MiniBrowser on the test's X display. There is no console to
+// listen to: the page's errors are kept by the page itself from its load on.
+class WebKit extends Browser {
+  constructor() {
+    super('webkit');
+  }
+
+  async start() {
+    this.transport = new HttpTransport();
+    const capabilities = await this.transport.start('WebKitWebDriver', {
+      'webkitgtk:browserOptions': {
+        binary: '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser',
+        args: ['--automation', '--geometry=900x900'],
+      },
+    });
+    this.version = `WebKitGTK ${capabilities.browserVersion}`;
+  }
+
+  async open(url) {
+    await super.open(url);
+    // The driver scrolls the page for a scroll action even when the page
+    // cancels the wheel event: the page is held still.
+    await this.evaluate(() => {
+      document.documentElement.style.overflow = 'hidden';
+      window.__problems = [];
+      const error = console.error.bind(console);
+      console.error = (...args) => {
+        window.__problems.push(`console error: ${args.join(' ')}`);
+        error(...args);
+      };
+      window.addEventListener('error', (event) => window.__problems.push(`page error: ${event.message}`));
+      window.addEventListener('unhandledrejection', (event) => window.__problems.push(`page error: ${event.reason}`));
+    });
+  }
+
+  async browserProblems() {
+    return this.evaluate(() => (window.__problems ? window.__problems.splice(0) : [])).catch(() => []);
+  }
+
+  async input(steps) {
+    // WebKitGTK's driver merges wheel events that wait together into one, and
+    // now and then gives none: each notch goes alone, at the pointer moved
+    // there, and again if the page has not had it in a second.
+    let from = 0;
+    for (let i = 0; i < steps.length; ++i) {
+      if (steps[i].wheel === undefined) continue;
+      await this.perform(steps.slice(from, i));
+      from = i + 1;
+      const seen = await this.evaluate(() => window.velmora.wheelEvents());
+      for (let attempt = 0; ; ++attempt) {
+        await this.perform([{ move: steps[i].at }, steps[i]]);
+        const had = await this.evaluate((count) => new Promise((resolve) => {
+          const until = Date.now() + 1000;
+          const wait = () => {
+            if (window.velmora.wheelEvents() > count) resolve(true);
+            else if (Date.now() > until) resolve(false);
+            else setTimeout(wait, 2);
+          };
+          wait();
+        }), seen);
+        if (had) break;
+        if (attempt === 5) throw new Error('WebKit gave no wheel event for six scrolls');
+      }
+    }
+    const rest = steps.slice(from);
+    const press = rest.findIndex((step) => step.down === 0 || step.down === 1);
+    if (press < 0 || !rest.slice(press).some((step) => step.move)) {
+      await this.perform(rest);
+      return;
+    }
+    // A drag step by step, each after a frame drawn since the last: given
+    // together, WebKit now and then hands the page a move of a drag late.
+    for (let i = 0; i < rest.length; ++i) {
+      await this.perform([rest[i]], i === rest.length - 1);
+      await this.evaluate(() => (window.velmora ? window.velmora.afterFrames(1) : null));
+    }
+  }
+}
+
+export function makeDriver(name, options) {
+  if (name === 'chromium') return new Chromium(options);
+  if (name === 'firefox') return new Firefox();
+  if (name === 'webkit') return new WebKit();
+  throw new Error(`no browser called ${name}: chromium, firefox or webkit`);
 }
