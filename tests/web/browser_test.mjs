@@ -467,6 +467,10 @@ async function testBrowser(name) {
   } finally {
     await driver.stop().catch(() => {});
   }
+  // What the browser reported after the last look (Firefox prints its pages'
+  // errors as they come, a little behind the page).
+  const late = driver.lastProblems();
+  check(late.length === 0, `${name} at the end: ${late.join('; ')}`);
   console.log(`${name}: ${((Date.now() - started) / 1000).toFixed(1)} s`);
 }
 

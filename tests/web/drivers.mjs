@@ -184,11 +184,20 @@ class Browser {
   // (`browserProblems`), and anything the page fetched from outside itself.
   async collectProblems() {
     this.problems.push(...(await this.browserProblems()));
-    const requests = await this.evaluate(() => performance.getEntriesByType('resource').map((entry) => entry.name))
-      .catch(() => []);
+    // What was fetched, and what elements ask for (a failed request leaves no
+    // timing entry in Firefox or WebKit).
+    const requests = await this.evaluate(() => [
+      ...performance.getEntriesByType('resource').map((entry) => entry.name),
+      ...Array.from(document.querySelectorAll('[src], link[href]'), (element) => element.src || element.href),
+    ]).catch(() => []);
     for (const url of requests) {
       if (!url.startsWith('file:') && !url.startsWith('data:')) this.problems.push(`request: ${url}`);
     }
+  }
+
+  // Problems reported but not yet collected, once the browser has stopped.
+  lastProblems() {
+    return [];
   }
 
   async input(steps) {
@@ -319,7 +328,14 @@ class Firefox extends Browser {
   // quoted); Firefox's own, which it prints whatever the preferences say,
   // begin with their module's name ("console.error: RSLoader: ...").
   async browserProblems() {
-    const end = this.output.lastIndexOf('\n') + 1;
+    return this.problemsPrinted(this.output.lastIndexOf('\n') + 1);
+  }
+
+  lastProblems() {
+    return this.problemsPrinted(this.output.length);
+  }
+
+  problemsPrinted(end) {
     const lines = this.output.slice(0, end).split('\n');
     this.output = this.output.slice(end);
     return lines.filter((line) => /^console\.error: (?![A-Za-z][\w.-]*: )/.test(line) || line.startsWith('JavaScript error: file:'));
