@@ -242,11 +242,8 @@ void glPopAttrib() {
 }
 
 // The matrices are page text on the web (the page's own element over the
-// canvas), so the bitmap text and its backing draw nothing here.
+// canvas, web/glut_web.cpp keeps the characters), so their backing draws nothing.
 void glRecti(GLint, GLint, GLint, GLint) {}
-void glRasterPos2i(GLint, GLint) {}
-void glutBitmapCharacter(void*, int) {}
-void* glutBitmap8By13 = nullptr;
 
 // freeglut's wire cube: each face a line loop, the faces and their corners in
 // freeglut's order.
@@ -291,32 +288,24 @@ void gluCylinder(GLUquadric* quadric, GLdouble base, GLdouble top, GLdouble heig
   }
   sines[slices] = sines[0];
   cosines[slices] = cosines[0];
-  const GLdouble deltaRadius = base - top;
+  // Where the rings of stack j lie: their height and radius.
+  auto z = [&](int j) { return static_cast<GLfloat>(j * height / stacks); };
+  auto radius = [&](int j) {
+    return static_cast<GLfloat>(base - (base - top) * (static_cast<float>(j) / static_cast<float>(stacks)));
+  };
   auto ring = [&](int j) {
-    const GLfloat z = static_cast<GLfloat>(j * height / stacks);
-    const GLfloat radius =
-        static_cast<GLfloat>(base - deltaRadius * (static_cast<float>(j) / static_cast<float>(stacks)));
     velmoraBegin(GL_LINE_STRIP);
-    for (int i = 0; i <= slices; ++i) velmoraVertex3f(radius * sines[i], radius * cosines[i], z);
+    for (int i = 0; i <= slices; ++i) velmoraVertex3f(radius(j) * sines[i], radius(j) * cosines[i], z(j));
     velmoraEnd();
   };
   for (int j = 1; j < stacks; ++j) ring(j);
   for (int j = 0; j <= stacks; j += stacks) ring(j);
   for (int i = 0; i < slices; ++i) {
     velmoraBegin(GL_LINE_STRIP);
-    for (int j = 0; j <= stacks; ++j) {
-      const GLfloat z = static_cast<GLfloat>(j * height / stacks);
-      const GLfloat radius =
-          static_cast<GLfloat>(base - deltaRadius * (static_cast<float>(j) / static_cast<float>(stacks)));
-      velmoraVertex3f(radius * sines[i], radius * cosines[i], z);
-    }
+    for (int j = 0; j <= stacks; ++j) velmoraVertex3f(radius(j) * sines[i], radius(j) * cosines[i], z(j));
     velmoraEnd();
   }
 }
-
-}  // extern "C"
-
-extern "C" {
 
 // GLU's look-at, in its float steps: emscripten's multiplies nothing in.
 void gluLookAt(GLdouble eyeX, GLdouble eyeY, GLdouble eyeZ, GLdouble centreX, GLdouble centreY, GLdouble centreZ,

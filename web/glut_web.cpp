@@ -1,16 +1,14 @@
 // The toolkit calls emscripten's GLUT lacks, for a page: the pop-up menu is
 // kept here and shown by the page as HTML (web/page.js), which reports back
 // what the user chose; there is one window. Each drawn frame is reported to
-// the page, which shows the matrices as text and counts frames.
+// the page, which counts frames and shows the text the frame drew (the
+// matrices) as its own text.
 #include <emscripten.h>
 
 #include <GL/glut.h>
 
 #include <string>
 #include <vector>
-
-#include "app/view_state.h"
-#include "scene/scene.h"
 
 namespace {
 
@@ -32,6 +30,12 @@ void (*menuStatus)(int, int, int) = nullptr;
 void (*mouse)(int, int, int, int) = nullptr;
 void (*motion)(int, int) = nullptr;
 int modifiers = 0;  // GLUT_ACTIVE_ bits of the pointer event being handed on
+
+// Bitmap text: the characters drawn since the frame began, a line per raster
+// position, and those of the last whole frame.
+std::string textDrawing;
+bool lineOpen = false;
+std::string textDrawn;
 
 Menu* menuOf(int id) {
   return id >= 1 && id <= static_cast<int>(menus.size()) ? &menus[static_cast<std::size_t>(id - 1)] : nullptr;
@@ -121,8 +125,22 @@ void glutEntryFunc(void (*)(int)) {}
 int glutGetWindow() { return 1; }
 void glutSetWindow(int) {}
 
-// The end of every frame: the page counts it and shows the matrices.
-void glutSwapBuffers() { tellPageFrame(); }
+// The page shows bitmap text as its own: drawing it only keeps its characters.
+void glRasterPos2i(GLint, GLint) {
+  if (lineOpen) textDrawing += '\n';
+  lineOpen = true;
+}
+void glutBitmapCharacter(void*, int character) { textDrawing += static_cast<char>(character); }
+void* glutBitmap8By13 = nullptr;
+
+// The end of every frame: the page counts it and shows the text it drew.
+void glutSwapBuffers() {
+  if (lineOpen) textDrawing += '\n';
+  textDrawn.swap(textDrawing);
+  textDrawing.clear();
+  lineOpen = false;
+  tellPageFrame();
+}
 
 // From the page: button `button` (GLUT's numbers, 3 and 4 the wheel) went
 // down or up at window pixel (x, y) with the modifier keys `held`.
@@ -152,23 +170,9 @@ EMSCRIPTEN_KEEPALIVE void velmoraMenuChoice(int id, int value) {
   }
 }
 
-// The matrices as the desktop draws them, one line after another, each ended
-// by a newline; empty while they are not shown.
-EMSCRIPTEN_KEEPALIVE const char* velmoraViewText() {
-  static std::string joined;
-  joined.clear();
-  if (view.showMatrices == 0) return joined.c_str();
-  float modelview[16];
-  glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-  ViewText text;
-  formatViewText(view, modelview, &text);
-  for (const auto& line : text.lines) joined += std::string(line) + "\n";
-  return joined.c_str();
-}
-
-}  // extern "C"
-
-extern "C" {
+// The text the last frame drew, one line after another, each ended by a
+// newline: the matrices, or nothing while they are not shown.
+EMSCRIPTEN_KEEPALIVE const char* velmoraViewText() { return textDrawn.c_str(); }
 
 // From the page, when the program has ended: no more frames.
 EMSCRIPTEN_KEEPALIVE void velmoraStop() { glutIdleFunc(nullptr); }
