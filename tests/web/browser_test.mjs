@@ -99,6 +99,8 @@ function readGallery() {
 const kMenu = [77, 79, 69, 49, 50, 80, 112, 'turns', 257, 258, 256, 113];
 const kTurns = [88, 120, 89, 121, 90, 122];
 const kMenuRows = { projection: 1, turns: 7, matrices: 8, eyeView: 9, resetView: 10 };
+// The arrow keys' GLUT_KEY_ codes.
+const kArrowCodes = { ArrowLeft: 100, ArrowUp: 101, ArrowRight: 102, ArrowDown: 103 };
 
 class Session {
   constructor(driver) {
@@ -108,10 +110,7 @@ class Session {
 
   async open() {
     await this.d.open(url);
-    await this.d.evaluate(() => new Promise((resolve) => {
-      const wait = () => (window.velmora && window.velmora.frames() > 3 ? resolve() : setTimeout(wait, 5));
-      wait();
-    }));
+    await this.d.waitUntilDrawing();
     this.origin = await this.d.evaluate(() => {
       const box = document.getElementById('canvas').getBoundingClientRect();
       return [box.left, box.top];
@@ -215,7 +214,6 @@ function randomRun(count, session) {
     return ((t ^ (t >>> 14)) >>> 0) / 4294967296;
   };
   const pick = (list) => list[Math.floor(random() * list.length)];
-  const arrows = { ArrowLeft: 100, ArrowUp: 101, ArrowRight: 102, ArrowDown: 103 };
   const letters = 'mMPpXxYyZzOoEe12';
   const batches = []; // {steps} or {menu: [row, subRow]}
   const events = [];
@@ -230,9 +228,9 @@ function randomRun(count, session) {
     const kind = random();
     if (kind < 0.86) {
       if (random() < 0.5) {
-        const key = pick(Object.keys(arrows));
+        const key = pick(Object.keys(kArrowCodes));
         keys.push({ key });
-        events.push(`special ${arrows[key]}`);
+        events.push(`special ${kArrowCodes[key]}`);
       } else {
         const key = pick(letters);
         keys.push(keyStep(key));
@@ -321,7 +319,7 @@ async function testBrowser(name) {
       if (row.name === 'matrices') {
         const events = [...row.choices.map(([, , entry]) => `menu ${kMenu[entry]}`)];
         for (const step of session.steps(row.keys)) {
-          const arrow = { ArrowLeft: 100, ArrowUp: 101, ArrowRight: 102, ArrowDown: 103 }[step.key];
+          const arrow = kArrowCodes[step.key];
           events.push(arrow ? `special ${arrow}` : `key ${step.key.charCodeAt(0)}`);
         }
         const text = await driver.evaluate(() => window.velmora.text());
@@ -423,13 +421,12 @@ async function testBrowser(name) {
       const box = document.getElementById('restart').getBoundingClientRect();
       return [Math.round(box.left + box.width / 2), Math.round(box.top + box.height / 2)];
     });
+    await driver.evaluate(() => (window.endedPage = true));
     await driver.input([{ move: button }, { down: 0 }, { up: 0 }]);
-    await driver.evaluate(() => new Promise((resolve) => {
-      const wait = () => (window.velmora && window.velmora.frames() > 3 && !window.velmora.ended() ? resolve() : setTimeout(wait, 5));
-      wait();
-    })).catch(() => {}); // the page is replaced while this waits
-    await session.open(); // waits for drawing to start, whether the button's reload has landed or not
-    check(!(await driver.evaluate(() => window.velmora.ended())), `${name}: "Start again" did not start it again`);
+    let restarted = true;
+    await driver.waitUntilDrawing().catch(() => (restarted = false));
+    restarted &&= !(await driver.evaluate(() => window.endedPage === true));
+    check(restarted, `${name}: "Start again" did not start it again`);
 
     // A seeded random run: the page keeps drawing, with the desktop's matrices.
     if (randomEvents > 0) {

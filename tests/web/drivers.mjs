@@ -166,6 +166,28 @@ class Browser {
     this.opened = true;
   }
 
+  // Waits until the page's program runs and has drawn a few frames: after a
+  // navigation, or after a reload the page made itself, while which the page
+  // may not answer.
+  async waitUntilDrawing() {
+    const deadline = Date.now() + 60000;
+    for (;;) {
+      const drawing = await this.evaluate(() => new Promise((resolve) => {
+        const until = Date.now() + 2000;
+        const wait = () => {
+          const v = window.velmora;
+          if (v && v.frames() > 3 && !v.ended()) resolve(true);
+          else if (Date.now() > until) resolve(false);
+          else setTimeout(wait, 5);
+        };
+        wait();
+      })).catch((error) => (Date.now() > deadline ? Promise.reject(error) : false));
+      if (drawing) return;
+      if (Date.now() > deadline) throw new Error('the page\'s program did not start drawing');
+      await pause(50);
+    }
+  }
+
   // Runs a function in the page, awaiting what it returns.
   async evaluate(fn, ...args) {
     const script = `const done = arguments[arguments.length - 1];

@@ -10,10 +10,7 @@ const driver = makeDriver('chromium');
 await driver.start();
 await driver.setViewport(820, 640);
 await driver.open(`file://${path.resolve(site)}/index.html`);
-await driver.evaluate(() => new Promise((resolve) => {
-  const wait = () => (window.velmora && window.velmora.frames() > 3 ? resolve() : setTimeout(wait, 5));
-  wait();
-}));
+await driver.waitUntilDrawing();
 const [left, top] = await driver.evaluate(() => {
   const box = document.getElementById('canvas').getBoundingClientRect();
   return [box.left, box.top];
