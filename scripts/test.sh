@@ -20,7 +20,8 @@ fresh_shader_cache() {
   rm -rf "$1/mesa-shader-cache"
   export MESA_SHADER_CACHE_DIR="$PWD/$1/mesa-shader-cache"
 }
-xvfb=(xvfb-run -a -s "-screen 0 1280x1024x24")
+# The screen holds a window of the web build's largest buffer in the browsers' test (1122 x 1122).
+xvfb=(xvfb-run -a -s "-screen 0 2048x2048x24")
 
 bash scripts/windows.sh
 bash scripts/web.sh

@@ -1,9 +1,10 @@
 // velmora-drive: starts a viewer command on the current X display, presses
 // keys in it as a user would, and can save its window or make it quit.
-//   velmora-drive [-f] [-t SECONDS] [-c X,Y,ROW,ROWS]... [-k KEYS]... [-m X,Y,ROW,ROWS]
+//   velmora-drive [-f] [-t SECONDS] [-w WIDTHxHEIGHT] [-c X,Y,ROW,ROWS]... [-k KEYS]... [-m X,Y,ROW,ROWS]
 //                 [-g TABLE:NAME] [-n FRAMES] [-s SECONDS] [-p KEYS] [-o OUT.png] [-q KEYS]
 //                 -- COMMAND [ARGS...]
 //     -t  how long to wait for the window (default 20)
+//     -w  first resize the window to WIDTH x HEIGHT pixels (at the screen's corner)
 //     -f  print the milliseconds from start to the first frame (the road's edge drawn)
 //     -c  X,Y,ROW,ROWS: choose row ROW of the pop-up menu's ROWS rows, opened
 //         with a right click at window pixel (X, Y), before the key batches
@@ -35,12 +36,13 @@ int main(int argc, char** argv) {
   int windowSeconds = 20, idleSeconds = 0, frames = 0;
   bool timeFirstFrame = false;
   std::vector<std::string> batches, choices;
-  std::string png, quitKeys, idleKeys, menuAt, gallery;
+  std::string png, quitKeys, idleKeys, menuAt, gallery, size;
   int opt = 0;
-  while ((opt = getopt(argc, argv, "ft:c:k:g:n:m:s:p:o:q:")) != -1) {
+  while ((opt = getopt(argc, argv, "ft:w:c:k:g:n:m:s:p:o:q:")) != -1) {
     switch (opt) {
       case 'f': timeFirstFrame = true; break;
       case 't': windowSeconds = std::atoi(optarg); break;
+      case 'w': size = optarg; break;
       case 'c': choices.emplace_back(optarg); break;
       case 'k': batches.emplace_back(optarg); break;
       case 'n': frames = std::atoi(optarg); break;
@@ -55,8 +57,8 @@ int main(int argc, char** argv) {
   }
   if (optind >= argc) {
     std::fprintf(stderr,
-                 "usage: %s [-f] [-t SECONDS] [-c X,Y,ROW,ROWS]... [-k KEYS]... [-m X,Y,ROW,ROWS]\n"
-                 "       [-g TABLE:NAME] [-n FRAMES] [-s SECONDS] [-p KEYS] [-o OUT.png] [-q KEYS]\n"
+                 "usage: %s [-f] [-t SECONDS] [-w WIDTHxHEIGHT] [-c X,Y,ROW,ROWS]... [-k KEYS]...\n"
+                 "       [-m X,Y,ROW,ROWS] [-g TABLE:NAME] [-n FRAMES] [-s SECONDS] [-p KEYS] [-o OUT.png] [-q KEYS]\n"
                  "       -- COMMAND [ARGS...]\n",
                  argv[0]);
     return 2;
@@ -79,8 +81,14 @@ int main(int argc, char** argv) {
                   std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     }
     std::string problem;
+    int width = 0, height = 0;
+    if (!size.empty() && (std::sscanf(size.c_str(), "%dx%d", &width, &height) != 2 || width < 1 || height < 1)) {
+      problem = "-w takes WIDTHxHEIGHT, not " + size;
+    } else if (!size.empty()) {
+      resizeWindow(viewer, width, height, &problem);
+    }
     Shot shot{"velmora-drive", choices, batches, menuAt};
-    if (!gallery.empty()) {
+    if (problem.empty() && !gallery.empty()) {
       const std::size_t colon = gallery.rfind(':');
       const std::vector<Shot> shots = readGallery(gallery.substr(0, colon), &problem);
       const auto named = std::find_if(shots.begin(), shots.end(), [&](const Shot& s) {

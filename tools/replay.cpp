@@ -10,6 +10,7 @@
 //   drag B X0 Y0 X1 Y1 SHIFT   button B pressed at (X0, Y0), moved to (X1, Y1), released
 //   wheel B X Y                wheel notch: button 3 away from the user, 4 towards
 //   menu V                     the menu entry of value V chosen
+//   reshape W H                the window resized to W x H pixels
 // It ends early, with the exit status the program gives, on a key that ends it.
 #include <cstdio>
 #include <cstring>
@@ -46,6 +47,8 @@ int main(int argc, char** argv) {
       mouseButton(a, GLUT_UP, false, b, c);
     } else if (n >= 2 && std::strcmp(kind, "menu") == 0) {
       onMenu(a);
+    } else if (n == 3 && std::strcmp(kind, "reshape") == 0 && a > 0 && b > 0) {
+      onReshape(a, b);
     } else if (n > 0) {
       std::fprintf(stderr, "velmora-replay: line %d: not an event: %s", lineNumber, line);
       return 2;

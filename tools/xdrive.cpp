@@ -277,6 +277,25 @@ ScreenRect windowRect(RunningViewer& viewer) {
   return rect;
 }
 
+bool resizeWindow(RunningViewer& viewer, int width, int height, std::string* problem) {
+  Display* display = viewer.display;
+  const int screen = DefaultScreen(display);
+  if (width < 1 || height < 1 || width > DisplayWidth(display, screen) || height > DisplayHeight(display, screen)) {
+    *problem = "a " + std::to_string(width) + " x " + std::to_string(height) + " window does not fit the " +
+               std::to_string(DisplayWidth(display, screen)) + " x " + std::to_string(DisplayHeight(display, screen)) +
+               " screen";
+    return false;
+  }
+  XMoveResizeWindow(display, viewer.window, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height));
+  XSync(display, False);
+  // Frames drawn after the resize was asked for are drawn at the new size.
+  if (!waitForFrames(viewer)) {
+    *problem = "the viewer drew nothing after a resize";
+    return false;
+  }
+  return true;
+}
+
 namespace {
 
 // Points at row `row` of the `rows` rows of a menu on the screen, which highlights it.

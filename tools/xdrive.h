@@ -89,6 +89,12 @@ ScreenRect openSubmenu(RunningViewer& viewer, const ScreenRect& menu, int row, i
 // The window's screen rectangle.
 ScreenRect windowRect(RunningViewer& viewer);
 
+// Moves the window to the screen's top-left corner at width x height, as a
+// window manager would for a user's resize, and waits for frames drawn at
+// that size. False, and why in *problem, if the screen is too small to read
+// such a window back or the viewer drew nothing at the new size.
+bool resizeWindow(RunningViewer& viewer, int width, int height, std::string* problem);
+
 // Waits for frames drawn after the last input (waitForFrames), then reads the
 // window. An empty picture if the viewer drew none.
 Picture grabWindow(RunningViewer& viewer);

@@ -170,6 +170,14 @@ EMSCRIPTEN_KEEPALIVE void velmoraMenuChoice(int id, int value) {
   }
 }
 
+// The scene origin's distance in front of the eye: the modelview's last
+// column is where the origin lies in eye space. The page's pinch scales by it.
+EMSCRIPTEN_KEEPALIVE double velmoraSceneDepth() {
+  GLfloat modelview[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+  return -modelview[14];
+}
+
 // The text the last frame drew, one line after another, each ended by a
 // newline: the matrices, or nothing while they are not shown.
 EMSCRIPTEN_KEEPALIVE const char* velmoraViewText() { return textDrawn.c_str(); }

@@ -1,6 +1,6 @@
 // Writes the web build's page: web/index.html with the page's style and
-// script, the project's icon (data/velmora.png, made from data/velmora.xpm)
-// and the README's tables of keys and of the mouse put in.
+// scripts, the project's icon (data/velmora.png, made from data/velmora.xpm)
+// and the README's tables of keys, the mouse and touch put in.
 //   node web/make_page.js SOURCE_DIR VERSION OUT.html
 'use strict';
 const fs = require('fs');
@@ -35,9 +35,10 @@ const parts = {
   VERSION: version,
   ICON: 'data:image/png;base64,' + read('data/velmora.png', null).toString('base64'),
   STYLE: read('web/page.css'),
-  SCRIPT: read('web/page.js'),
+  SCRIPT: read('web/touch.js') + read('web/page.js'),
   KEYS: tableAfter(readme, '## Keys'),
   MOUSE: tableAfter(readme, '## Mouse'),
+  TOUCH: tableAfter(readme, '## Touch'),
 };
 const page = read('web/index.html').replace(/\{\{([A-Z]+)\}\}/g, (whole, name) => {
   if (!(name in parts)) throw new Error(`web/index.html: unknown part ${whole}`);

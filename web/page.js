@@ -1,12 +1,14 @@
-// The page around the web build: starts it, hands it the input the desktop
-// program would get, shows its menu and its matrices as HTML, and says when
-// it has ended, which a page cannot do by closing itself.
+// The page around the web build: starts it, sizes its drawing to the screen's
+// pixels, hands it the input the desktop program would get (touch through
+// web/touch.js), shows its menu and its matrices as HTML, and says when it
+// has ended, which a page cannot do by closing itself.
 'use strict';
 (function () {
   const canvas = document.getElementById('canvas');
   const matricesText = document.getElementById('matrices');
   const endedNotice = document.getElementById('ended');
   const mainMenu = document.getElementById('menu');
+  const menuButton = document.getElementById('menu-button');
   const subMenu = document.createElement('div');
   subMenu.id = 'submenu';
   subMenu.className = 'submenu';
@@ -19,6 +21,7 @@
     frames: 0,
     model: null, // the program's menus: {attached, menus: [[{label, value, submenu}]]}
     menuOpenAt: null, // window pixel where the open menu was opened, or null
+    menuFromButton: false, // the open menu was opened by the menu button
     pointerOnMenu: false,
     swallowMouseUp: false,
     wheelEvents: 0,
@@ -88,15 +91,19 @@
     element.style.top = Math.max(0, Math.min(y, window.innerHeight - box.height)) + 'px';
   }
 
-  function openMenu(clientX, clientY, byKeyboard) {
+  // Opens the menu at a client position; `focusRow` focuses that row (-1 none).
+  function openMenu(clientX, clientY, focusRow = -1, fromButton = false) {
     if (!state.model || !state.model.attached || menuOpen() || state.ended) return;
+    touch.cancel();
     fillMenu(mainMenu, state.model.attached);
     mainMenu.hidden = false;
     place(mainMenu, clientX, clientY);
-    const box = canvas.getBoundingClientRect();
-    state.menuOpenAt = [Math.round(clientX - box.left), Math.round(clientY - box.top)];
+    state.menuOpenAt = toBuffer(clientX, clientY);
+    state.menuFromButton = fromButton;
+    menuButton.setAttribute('aria-expanded', 'true');
     run(() => Module._velmoraMenuStatus(1, state.menuOpenAt[0], state.menuOpenAt[1]));
-    if (byKeyboard) rowsOf(mainMenu)[0].focus();
+    const rows = rowsOf(mainMenu);
+    if (focusRow >= 0 && rows.length > 0) rows[Math.min(focusRow, rows.length - 1)].focus();
   }
 
   function openSubmenu(row, id, byKeyboard) {
@@ -120,8 +127,9 @@
     for (const row of mainMenu.querySelectorAll('[aria-expanded=true]')) row.setAttribute('aria-expanded', 'false');
   }
 
-  // Closes the menu; `tell` says so to the program, as the toolkit does.
-  function closeMenu(tell) {
+  // Closes the menu; `tell` says so to the program, as the toolkit does. A
+  // focus inside goes back to the menu button if it opened the menu, else to the view.
+  function closeMenu(tell, toButton = state.menuFromButton) {
     if (!menuOpen()) return;
     const [x, y] = state.menuOpenAt;
     const hadFocus = mainMenu.contains(document.activeElement) || subMenu.contains(document.activeElement);
@@ -129,16 +137,34 @@
     mainMenu.hidden = true;
     state.menuOpenAt = null;
     state.pointerOnMenu = false;
-    if (hadFocus && !state.ended) canvas.focus({ preventScroll: true });
+    menuButton.setAttribute('aria-expanded', 'false');
+    if (hadFocus && !state.ended) (toButton ? menuButton : canvas).focus({ preventScroll: true });
     if (tell) run(() => Module._velmoraMenuStatus(0, x, y));
   }
 
   function choose(id, value) {
     const [x, y] = state.menuOpenAt;
-    closeMenu(false);
+    closeMenu(false, false); // a chosen command acts on the view: the keys go there next
     run(() => Module._velmoraMenuChoice(id, value));
     run(() => Module._velmoraMenuStatus(0, x, y));
   }
+
+  // The menu button, a WAI-ARIA menu button: a click, a tap, Enter or Space
+  // opens the menu with its first row focused (Down too, Up with its last),
+  // and closes it again; Escape gives the focus back to the button.
+  function openFromButton(focusRow) {
+    const box = menuButton.getBoundingClientRect();
+    openMenu(box.left, box.bottom, focusRow, true);
+  }
+  menuButton.addEventListener('click', () => {
+    if (menuOpen()) closeMenu(true);
+    else openFromButton(0);
+  });
+  menuButton.addEventListener('keydown', (event) => {
+    if (menuOpen() || (event.key !== 'ArrowDown' && event.key !== 'ArrowUp')) return;
+    event.preventDefault();
+    openFromButton(event.key === 'ArrowDown' ? 0 : Infinity);
+  });
 
   for (const menu of [mainMenu, subMenu]) {
     menu.addEventListener('mouseenter', () => (state.pointerOnMenu = true));
@@ -192,12 +218,18 @@
   const keyEvents = new Set(['keydown', 'keyup', 'keypress']);
   const wheelEvents = new Set(['wheel', 'mousewheel', 'DOMMouseScroll']);
 
+  // A control of the page other than the view has the focus: keys are its own.
+  const otherControlFocused = () => {
+    const focused = document.activeElement;
+    return focused !== null && focused !== canvas && focused !== document.body && focused !== document.documentElement;
+  };
+
   function admit(event) {
     if (state.ended) return false;
     const type = event.type;
     if (keyEvents.has(type)) {
       if (event.ctrlKey || event.altKey || event.metaKey) return false; // the browser's keys
-      if (!menuOpen()) return true;
+      if (!menuOpen()) return !otherControlFocused();
       const onMenu = state.pointerOnMenu || mainMenu.contains(document.activeElement) ||
         subMenu.contains(document.activeElement);
       if (type === 'keydown' && event.key === 'Escape') {
@@ -214,8 +246,8 @@
       }
       return true; // over the view, keys work as always
     }
-    // The pointer is handled by the page's own listeners (below).
-    if (type.startsWith('mouse') || wheelEvents.has(type)) return false;
+    // The pointer and touch are handled by the page's own listeners (below, and web/touch.js).
+    if (type.startsWith('mouse') || type.startsWith('touch') || wheelEvents.has(type)) return false;
     return true;
   }
 
@@ -240,20 +272,23 @@
   // --- The pointer: buttons, drags and the wheel, handed on as the desktop's toolkit does ---
   const GLUT_DOWN = 1;
   const GLUT_UP = 0;
-  const onCanvas = (event) => {
+  // A client position as the program's window pixel: the drawing buffer's.
+  function toBuffer(clientX, clientY) {
     const box = canvas.getBoundingClientRect();
     return [
-      Math.trunc((event.clientX - box.left) * (canvas.width / box.width)),
-      Math.trunc((event.clientY - box.top) * (canvas.height / box.height)),
+      Math.trunc((clientX - box.left) * (canvas.width / box.width)),
+      Math.trunc((clientY - box.top) * (canvas.height / box.height)),
     ];
-  };
+  }
+  const onCanvas = (event) => toBuffer(event.clientX, event.clientY);
   const held = (event) => (event.shiftKey ? 1 : 0) | (event.ctrlKey ? 2 : 0) | (event.altKey ? 4 : 0);
   const inMenu = (target) => mainMenu.contains(target) || subMenu.contains(target);
+  const isMenuControl = (target) => inMenu(target) || menuButton.contains(target);
 
   addListener.call(window, 'mousedown', (event) => {
     if (state.ended) return;
     if (menuOpen()) {
-      if (inMenu(event.target)) return;
+      if (isMenuControl(event.target)) return; // the button closes it itself
       closeMenu(true); // a click beside the menu only closes it
       state.swallowMouseUp = true;
       event.preventDefault();
@@ -264,7 +299,7 @@
     if (event.button === 2 && (event.target === canvas || matricesText.contains(event.target))) {
       event.preventDefault();
       canvas.focus({ preventScroll: true });
-      openMenu(event.clientX, event.clientY, false);
+      openMenu(event.clientX, event.clientY);
       state.swallowMouseUp = true;
       return;
     }
@@ -330,8 +365,41 @@
       const box = canvas.getBoundingClientRect();
       const fromPointer = event.clientX > 0 || event.clientY > 0;
       openMenu(fromPointer ? event.clientX : box.left + box.width / 2,
-        fromPointer ? event.clientY : box.top + box.height / 2, !fromPointer);
+        fromPointer ? event.clientY : box.top + box.height / 2, fromPointer ? -1 : 0);
     }
+  });
+
+  // --- The drawing buffer: the view's CSS size in the screen's pixels ---
+  // Told to the program as the desktop's toolkit tells it of a resized
+  // window, so the viewport and the projection follow.
+  function fitBuffer() {
+    if (state.ended || typeof Module.setCanvasSize !== 'function') return;
+    const box = canvas.getBoundingClientRect();
+    const ratio = window.devicePixelRatio || 1;
+    const width = Math.max(1, Math.round(box.width * ratio));
+    const height = Math.max(1, Math.round(box.height * ratio));
+    if (width !== canvas.width || height !== canvas.height) run(() => Module.setCanvasSize(width, height));
+  }
+  new ResizeObserver(fitBuffer).observe(canvas);
+  // A new pixel ratio: browser zoom, another screen.
+  (function watchRatio() {
+    const query = matchMedia(`(resolution: ${window.devicePixelRatio || 1}dppx)`);
+    query.addEventListener('change', () => {
+      fitBuffer();
+      watchRatio();
+    }, { once: true });
+  })();
+
+  const touch = velmoraTouch({
+    canvas,
+    matrices: matricesText,
+    run,
+    toBuffer,
+    openMenu: (clientX, clientY) => openMenu(clientX, clientY),
+    closeMenu: () => closeMenu(true),
+    menuOpen,
+    isMenuControl,
+    ended: () => state.ended,
   });
 
   // --- Frames: the matrices as text, waits and pictures for whoever asks ---
@@ -366,7 +434,10 @@
   }
 
   function onFrame() {
-    if (state.frames === 0) state.firstFrameAt = performance.now();
+    if (state.frames === 0) {
+      state.firstFrameAt = performance.now();
+      fitBuffer(); // the program made its window at the desktop's size
+    }
     ++state.frames;
     showText();
     if (state.captures.length > 0) {

@@ -13,7 +13,9 @@ import path from 'node:path';
 // An input step: {key, shift} a key pressed and released (DOM key names),
 // {move: [x, y]} the pointer to a viewport position, {down: b} / {up: b}
 // button b (0 left, 1 middle, 2 right), {hold: 'Shift'} / {release: 'Shift'},
-// {wheel: dy, at: [x, y]} one wheel notch (dy < 0 away from the user).
+// {wheel: dy, at: [x, y]} one wheel notch (dy < 0 away from the user),
+// {touch: [f0, f1]} fingers 0 and 1 at once, each null (still), {move: [x, y]},
+// {down: true}, {up: true} or (Chromium only) {cancel: true}.
 
 // WebDriver's key values for the DOM's key names.
 const webDriverKeys = {
@@ -61,10 +63,10 @@ const kCommands = {
 
 // A WebDriver server (chromedriver, WebKitWebDriver) on a port of its own.
 class HttpTransport {
-  async start(program, capabilities) {
+  async start(program, capabilities, env = process.env) {
     const port = await freePort();
     this.base = `http://127.0.0.1:${port}`;
-    this.server = spawn(program, [`--port=${port}`], { stdio: 'ignore' });
+    this.server = spawn(program, [`--port=${port}`], { stdio: 'ignore', env });
     await untilAnswered(program, () => this.request('GET', '/status'));
     const session = await this.request('POST', '/session', { capabilities: { alwaysMatch: capabilities } });
     this.session = `/session/${session.sessionId}`;
@@ -227,16 +229,27 @@ class Browser {
   }
 
   // Performs the steps as one actions request, then (with `release`) lets go
-  // of every key and button still held.
-  async perform(steps, release = true) {
+  // of every key and button still held; fingers are lifted by their own steps.
+  async perform(steps, release = !steps.some((step) => step.touch)) {
     // One tick per step, each source pausing while another acts.
     const keys = { type: 'key', id: 'keyboard', actions: [] };
     const pointer = { type: 'pointer', id: 'mouse', parameters: { pointerType: 'mouse' }, actions: [] };
     const wheel = { type: 'wheel', id: 'wheel', actions: [] };
+    const fingers = [0, 1].map((n) => ({ type: 'pointer', id: `finger${n}`, parameters: { pointerType: 'touch' }, actions: [] }));
+    const sources = [keys, pointer, wheel];
+    if (steps.some((step) => step.touch)) sources.push(...fingers);
+    const pause = { type: 'pause', duration: 0 };
     const tick = (source, ...actions) => {
-      for (const action of actions) {
-        for (const s of [keys, pointer, wheel]) s.actions.push(s === source ? action : { type: 'pause', duration: 0 });
-      }
+      for (const action of actions) for (const s of sources) s.actions.push(s === source ? action : pause);
+    };
+    // One tick in which each finger does its part.
+    const touchTick = (parts) => {
+      const action = (part) => {
+        if (!part) return pause;
+        if (part.move) return { type: 'pointerMove', duration: 0, origin: 'viewport', x: part.move[0], y: part.move[1] };
+        return { type: part.down ? 'pointerDown' : 'pointerUp', button: 0 };
+      };
+      for (const s of sources) s.actions.push(s.id.startsWith('finger') ? action(parts[Number(s.id.slice(6))]) : pause);
     };
     const keyValue = (key) => webDriverKeys[key] || key;
     for (const step of steps) {
@@ -255,12 +268,15 @@ class Browser {
         tick(keys, { type: 'keyDown', value: keyValue(step.hold) });
       } else if (step.release) {
         tick(keys, { type: 'keyUp', value: keyValue(step.release) });
+      } else if (step.touch) {
+        touchTick(step.touch);
       } else if (step.wheel !== undefined) {
         tick(wheel, { type: 'scroll', origin: 'viewport', x: step.at[0], y: step.at[1], deltaX: 0, deltaY: step.wheel });
       }
     }
     if (keys.actions.length === 0) return;
-    await this.transport.command('actions', { actions: [keys, pointer, wheel] });
+    // Sources that only wait are left out: Firefox gives a finger nothing beside a mouse.
+    await this.transport.command('actions', { actions: sources.filter((s) => s.actions.some((a) => a !== pause)) });
     if (release) await this.transport.command('release');
   }
 
@@ -296,26 +312,74 @@ class Chromium extends Browser {
     this.version = `Chromium ${capabilities.browserVersion}`;
   }
 
-  // Sets the page's viewport to exactly this size.
-  async setViewport(width, height) {
-    await this.transport.request('POST', `${this.transport.session}/goog/cdp/execute`, {
-      cmd: 'Emulation.setDeviceMetricsOverride',
-      params: { width, height, deviceScaleFactor: 1, mobile: false },
+  devTools(cmd, params) {
+    return this.transport.request('POST', `${this.transport.session}/goog/cdp/execute`, { cmd, params });
+  }
+
+  // Sets the page's viewport to exactly this size, at `ratio` device pixels a
+  // CSS pixel; `phone` makes it a phone's: a mobile viewport, touch, a coarse pointer.
+  async setViewport(width, height, ratio = 1, phone = false) {
+    await this.devTools('Emulation.setDeviceMetricsOverride', {
+      width, height, deviceScaleFactor: ratio, mobile: phone,
+      screenOrientation: { type: width > height ? 'landscapePrimary' : 'portraitPrimary', angle: width > height ? 90 : 0 },
     });
+    if (phone) await this.devTools('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 5 });
+  }
+
+  // Touch through DevTools (chromedriver's touch actions reach no page here):
+  // each touch step is one touch event of the fingers that changed.
+  async input(steps) {
+    let from = 0;
+    for (let i = 0; i <= steps.length; ++i) {
+      if (i < steps.length && !steps[i].touch) continue;
+      await this.perform(steps.slice(from, i));
+      if (i < steps.length) await this.touch(steps[i].touch);
+      from = i + 1;
+    }
+  }
+
+  async touch(parts) {
+    this.fingers = this.fingers || [{ at: [0, 0], down: false }, { at: [0, 0], down: false }];
+    const send = (type, which) => this.devTools('Input.dispatchTouchEvent', {
+      type, touchPoints: which.map((f) => ({ id: this.fingers.indexOf(f), x: f.at[0], y: f.at[1] })),
+    });
+    const part = (n) => parts[n] || {};
+    if (this.fingers.some((f, n) => part(n).cancel)) {
+      for (const f of this.fingers) f.down = false;
+      return send('touchCancel', []);
+    }
+    let moved = false;
+    let started = false;
+    this.fingers.forEach((f, n) => {
+      if (part(n).move) {
+        f.at = part(n).move;
+        moved ||= f.down;
+      }
+      if (part(n).down) f.down = started = true;
+    });
+    if (started || moved) await send(started ? 'touchStart' : 'touchMove', this.fingers.filter((f) => f.down));
+    const lifted = this.fingers.filter((f, n) => f.down && part(n).up);
+    for (const f of lifted) f.down = false;
+    if (lifted.length > 0) await send('touchEnd', lifted);
   }
 
   async browserProblems() {
     const log = await this.transport.request('POST', `${this.transport.session}/se/log`, { type: 'browser' });
-    return log.filter((entry) => entry.level === 'SEVERE').map((entry) => `${entry.source}: ${entry.message}`);
+    // Errors, and the browser's interventions (an input event's default it
+    // would not let the page cancel, say), which it logs as warnings.
+    return log.filter((entry) => entry.level === 'SEVERE' || entry.source === 'intervention')
+      .map((entry) => `${entry.source}: ${entry.message}`);
   }
 }
 
 // Firefox has no WebGL headless here: it is shown on the test's X display, on
 // a profile of its own that prints the pages' console to its standard output.
+// `ratio`: device pixels a CSS pixel, as a sharp screen has them.
 class Firefox extends Browser {
-  constructor() {
+  constructor(options = {}) {
     super('firefox');
     this.output = '';
+    this.ratio = options.ratio;
   }
 
   async start() {
@@ -329,6 +393,7 @@ class Firefox extends Browser {
       'datareporting.policy.dataSubmissionEnabled': false,
       'devtools.console.stdout.content': true,
       'devtools.console.stdout.chrome': false,
+      ...(this.ratio ? { 'layout.css.devPixelsPerPx': String(this.ratio), 'dom.w3c_touch_events.enabled': 1 } : {}),
     };
     fs.writeFileSync(path.join(this.profile, 'user.js'),
       Object.entries(prefs).map(([key, value]) => `user_pref(${JSON.stringify(key)}, ${JSON.stringify(value)});\n`).join(''));
@@ -376,9 +441,11 @@ class Firefox extends Browser {
 
 // WebKitGTK's MiniBrowser on the test's X display. There is no console to
 // listen to: the page's errors are kept by the page itself from its load on.
+// `ratio`: device pixels a CSS pixel (GDK_SCALE), as a sharp screen has them.
 class WebKit extends Browser {
-  constructor() {
+  constructor(options = {}) {
     super('webkit');
+    this.ratio = options.ratio;
   }
 
   async start() {
@@ -388,7 +455,7 @@ class WebKit extends Browser {
         binary: '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser',
         args: ['--automation', '--geometry=900x900'],
       },
-    });
+    }, this.ratio ? { ...process.env, GDK_SCALE: String(this.ratio) } : process.env);
     this.version = `WebKitGTK ${capabilities.browserVersion}`;
   }
 
@@ -455,7 +522,7 @@ class WebKit extends Browser {
 
 export function makeDriver(name, options) {
   if (name === 'chromium') return new Chromium(options);
-  if (name === 'firefox') return new Firefox();
-  if (name === 'webkit') return new WebKit();
+  if (name === 'firefox') return new Firefox(options);
+  if (name === 'webkit') return new WebKit(options);
   throw new Error(`no browser called ${name}: chromium, firefox or webkit`);
 }
