@@ -1,6 +1,9 @@
 // The web build's costs in each browser: from navigation to the first drawn
 // frame (median of 5 loads), and one frame's cost, from the idle callback's
-// start to the end of the frame (median over 1,000 frames).
+// start to the end of the frame (median over 1,000 frames); at 1 device pixel
+// a CSS pixel, and at 2 and 3 (Chromium's screen emulation; Firefox's
+// devPixelsPerPx and WebKitGTK's GDK_SCALE at 2), where the buffer is 1000 x
+// 1000 or 1500 x 1500 pixels.
 //   node bench/web_bench.mjs SITE_DIR
 import path from 'node:path';
 import { makeDriver } from '../tests/web/drivers.mjs';
@@ -8,9 +11,11 @@ import { makeDriver } from '../tests/web/drivers.mjs';
 const site = path.resolve(process.argv[2] || 'build-web/site');
 const median = (values) => values.slice().sort((a, b) => a - b)[Math.floor(values.length / 2)];
 
-for (const name of ['chromium', 'firefox', 'webkit']) {
-  const driver = makeDriver(name);
+const runs = [['chromium', 1], ['chromium', 2], ['chromium', 3], ['firefox', 1], ['firefox', 2], ['webkit', 1], ['webkit', 2]];
+for (const [name, ratio] of runs) {
+  const driver = makeDriver(name, ratio > 1 ? { ratio } : {});
   await driver.start();
+  if (name === 'chromium' && ratio > 1) await driver.setViewport(900, 900, ratio);
   const firstFrames = [];
   for (let i = 0; i < 5; ++i) {
     await driver.open(`file://${site}/index.html?load=${i}`);
@@ -35,7 +40,8 @@ for (const name of ['chromium', 'firefox', 'webkit']) {
       if (taken.length === 1000) resolve(taken);
     };
   }));
-  console.log(`${name} (${driver.version}): first frame ${median(firstFrames).toFixed(0)} ms after navigation ` +
+  const buffer = await driver.evaluate(() => `${document.getElementById('canvas').width} x ${document.getElementById('canvas').height}`);
+  console.log(`${name} (${driver.version}) at ratio ${ratio}, buffer ${buffer}: first frame ${median(firstFrames).toFixed(0)} ms after navigation ` +
     `(loads: ${firstFrames.map((t) => t.toFixed(0)).join(', ')}); frame ${(median(costs) * 1000).toFixed(0)} us median`);
   await driver.stop();
 }

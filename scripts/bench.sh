@@ -20,4 +20,4 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
 bash scripts/web.sh >/dev/null
 echo "Web build, gzipped: index.html $(gzip -9c build-web/site/index.html | wc -c) B," \
   "velmora.js $(gzip -9c build-web/site/velmora.js | wc -c) B; the zip $(wc -c < build-web/velmora-*-web.zip) B"
-xvfb-run -a -s "-screen 0 1280x1024x24" node bench/web_bench.mjs build-web/site
+xvfb-run -a -s "-screen 0 2048x2048x24" node bench/web_bench.mjs build-web/site
