@@ -241,23 +241,15 @@ void glPopAttrib() {
   if ((saved.mask & GL_TRANSFORM_BIT) != 0) glMatrixMode(static_cast<GLenum>(saved.matrixMode));
 }
 
-// The matrices are page text on the web (the page's own element over the
-// canvas, web/glut_web.cpp keeps the characters), so their backing draws nothing.
-void glRecti(GLint, GLint, GLint, GLint) {}
-
-// freeglut's wire cube: each face a line loop, the faces and their corners in
-// freeglut's order.
-void glutWireCube(double size) {
-  static const GLfloat kCorners[8][3] = {{.5f, .5f, .5f},   {-.5f, .5f, .5f}, {-.5f, -.5f, .5f}, {.5f, -.5f, .5f},
-                                         {.5f, -.5f, -.5f}, {.5f, .5f, -.5f}, {-.5f, .5f, -.5f}, {-.5f, -.5f, -.5f}};
-  static const int kFaces[6][4] = {{0, 1, 2, 3}, {0, 3, 4, 5}, {0, 5, 6, 1}, {1, 6, 7, 2}, {7, 4, 3, 2}, {4, 7, 6, 5}};
-  const GLfloat s = static_cast<GLfloat>(size);
-  for (const auto& face : kFaces) {
-    velmoraBegin(GL_LINE_LOOP);
-    for (const int corner : face)
-      velmoraVertex3f(s * kCorners[corner][0], s * kCorners[corner][1], s * kCorners[corner][2]);
-    velmoraEnd();
-  }
+// A filled rectangle, as GL draws it: a polygon of its four corners. (The
+// matrices' backing lies under the page's own text element, in its colour.)
+void glRecti(GLint x1, GLint y1, GLint x2, GLint y2) {
+  velmoraBegin(GL_TRIANGLE_FAN);
+  velmoraVertex2f(static_cast<GLfloat>(x1), static_cast<GLfloat>(y1));
+  velmoraVertex2f(static_cast<GLfloat>(x2), static_cast<GLfloat>(y1));
+  velmoraVertex2f(static_cast<GLfloat>(x2), static_cast<GLfloat>(y2));
+  velmoraVertex2f(static_cast<GLfloat>(x1), static_cast<GLfloat>(y2));
+  velmoraEnd();
 }
 
 }  // extern "C"

@@ -1,11 +1,14 @@
 // The toolkit calls emscripten's GLUT lacks, for a page: the pop-up menu is
 // kept here and shown by the page as HTML (web/page.js), which reports back
-// what the user chose; there is one window. Each drawn frame is reported to
-// the page, which counts frames and shows the text the frame drew (the
-// matrices) as its own text.
+// what the user chose; there is one window; freeglut's wire cube. Each drawn
+// frame is reported to the page, which counts frames and shows the text the
+// frame drew (web/text_web.cpp) as its own text.
 #include <emscripten.h>
 
 #include <GL/glut.h>
+
+#include "web/gl_web.h"
+#include "web/text_web.h"
 
 #include <string>
 #include <vector>
@@ -30,12 +33,6 @@ void (*menuStatus)(int, int, int) = nullptr;
 void (*mouse)(int, int, int, int) = nullptr;
 void (*motion)(int, int) = nullptr;
 int modifiers = 0;  // GLUT_ACTIVE_ bits of the pointer event being handed on
-
-// Bitmap text: the characters drawn since the frame began, a line per raster
-// position, and those of the last whole frame.
-std::string textDrawing;
-bool lineOpen = false;
-std::string textDrawn;
 
 Menu* menuOf(int id) {
   return id >= 1 && id <= static_cast<int>(menus.size()) ? &menus[static_cast<std::size_t>(id - 1)] : nullptr;
@@ -125,22 +122,27 @@ void glutEntryFunc(void (*)(int)) {}
 int glutGetWindow() { return 1; }
 void glutSetWindow(int) {}
 
-// The page shows bitmap text as its own: drawing it only keeps its characters.
-void glRasterPos2i(GLint, GLint) {
-  if (lineOpen) textDrawing += '\n';
-  lineOpen = true;
-}
-void glutBitmapCharacter(void*, int character) { textDrawing += static_cast<char>(character); }
-void* glutBitmap8By13 = nullptr;
-
 // The end of every frame: the page counts it and shows the text it drew.
 void glutSwapBuffers() {
-  if (lineOpen) textDrawing += '\n';
-  textDrawn.swap(textDrawing);
-  textDrawing.clear();
-  lineOpen = false;
+  keepFrameText();
   tellPageFrame();
 }
+
+// freeglut's wire cube: each face a line loop, the faces and their corners in
+// freeglut's order.
+void glutWireCube(double size) {
+  static const GLfloat kCorners[8][3] = {{.5f, .5f, .5f},   {-.5f, .5f, .5f}, {-.5f, -.5f, .5f}, {.5f, -.5f, .5f},
+                                         {.5f, -.5f, -.5f}, {.5f, .5f, -.5f}, {-.5f, .5f, -.5f}, {-.5f, -.5f, -.5f}};
+  static const int kFaces[6][4] = {{0, 1, 2, 3}, {0, 3, 4, 5}, {0, 5, 6, 1}, {1, 6, 7, 2}, {7, 4, 3, 2}, {4, 7, 6, 5}};
+  const GLfloat s = static_cast<GLfloat>(size);
+  for (const auto& face : kFaces) {
+    glBegin(GL_LINE_LOOP);
+    for (const int corner : face)
+      glVertex3f(s * kCorners[corner][0], s * kCorners[corner][1], s * kCorners[corner][2]);
+    glEnd();
+  }
+}
+
 
 // From the page: button `button` (GLUT's numbers, 3 and 4 the wheel) went
 // down or up at window pixel (x, y) with the modifier keys `held`.
@@ -177,10 +179,6 @@ EMSCRIPTEN_KEEPALIVE double velmoraSceneDepth() {
   glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
   return -modelview[14];
 }
-
-// The text the last frame drew, one line after another, each ended by a
-// newline: the matrices, or nothing while they are not shown.
-EMSCRIPTEN_KEEPALIVE const char* velmoraViewText() { return textDrawn.c_str(); }
 
 // From the page, when the program has ended: no more frames.
 EMSCRIPTEN_KEEPALIVE void velmoraStop() { glutIdleFunc(nullptr); }
