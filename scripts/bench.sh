@@ -6,13 +6,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh test
 bash scripts/deps.sh bench
-cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=ON -DVELMORA_BENCHMARKS=ON >/dev/null
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF -DVELMORA_TOOLS=ON -DVELMORA_BENCHMARKS=ON >/dev/null
 cmake --build build-bench --target velmora velmora_bench velmora-drive -j"$(nproc)" >/dev/null
 export LIBGL_ALWAYS_SOFTWARE=1
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-  build-bench/velmora_bench --benchmark_repetitions="${REPETITIONS:-5}" --benchmark_report_aggregates_only=true "$@"
+  build-bench/bench/velmora_bench --benchmark_repetitions="${REPETITIONS:-5}" --benchmark_report_aggregates_only=true "$@"
   echo "Start to first frame of build-bench/velmora, 10 runs (ms):"
-  for _ in $(seq 10); do build-bench/tests/velmora-drive -f -q q -- build-bench/velmora; done |
+  for _ in $(seq 10); do build-bench/tools/velmora-drive -f -q q -- build-bench/velmora; done |
     awk "{print \$4}" | sort -n | awk "{a[NR] = \$1} END {printf \"min %s  median %s  max %s\n\", a[1], a[int((NR + 1) / 2)], a[NR]}"
 ' bench "$@"
 

@@ -13,6 +13,6 @@ export LIBGL_ALWAYS_SOFTWARE=1 LP_NUM_THREADS=0
 while IFS='|' read -r name _; do
   case "$name" in '' | '#'*) continue ;; esac
   xvfb-run -a -s "-screen 0 1280x1024x24" \
-    build-test/tests/velmora-drive -g "docs/gallery.txt:$name" -o "docs/$name.png" -- build-test/velmora
+    build-test/tools/velmora-drive -g "docs/gallery.txt:$name" -o "docs/$name.png" -- build-test/velmora
   echo "docs/$name.png"
 done < docs/gallery.txt

@@ -12,7 +12,7 @@ cmake -S . -B build-test -DVELMORA_TESTS=ON >/dev/null
 cmake --build build-test --target velmora velmora-drive -j"$(nproc)" >/dev/null
 export LIBGL_ALWAYS_SOFTWARE=1 SOAK_SECONDS=$seconds
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-  build-test/tests/velmora-drive -p "Right X m Up m P p o o e e" -s "$SOAK_SECONDS" -q q -- build-test/velmora &
+  build-test/tools/velmora-drive -p "Right X m Up m P p o o e e" -s "$SOAK_SECONDS" -q q -- build-test/velmora &
   drive=$!
   for _ in $(seq 100); do pid=$(pgrep -P "$drive" -x velmora || true); [ -n "$pid" ] && break; sleep 0.05; done
   rss() { awk "/^VmRSS/ {print \$2}" "/proc/$pid/status"; }

@@ -19,8 +19,8 @@ const option = (name, fallback) => {
 };
 const site = path.resolve(option('site', 'build-web/site'));
 const docs = path.resolve(option('docs', 'docs'));
-const replay = option('replay', 'build-test/tests/velmora-replay');
-const drive = option('drive', 'build-test/tests/velmora-drive');
+const replay = option('replay', 'build-test/tools/velmora-replay');
+const drive = option('drive', 'build-test/tools/velmora-drive');
 const viewer = option('viewer', 'build-test/velmora');
 const out = path.resolve(option('out', '.'));
 const browsers = option('browsers', 'chromium,firefox,webkit').split(',');
