@@ -30,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/gallery.h"
 #include "tools/xdrive.h"
 
 int main(int argc, char** argv) {

@@ -16,11 +16,7 @@
 
 #include <X11/Xlib.h>
 
-struct Picture {
-  int width = 0, height = 0;
-  std::vector<std::uint8_t> rgb;  // rows top down
-  bool operator==(const Picture& o) const { return width == o.width && height == o.height && rgb == o.rgb; }
-};
+#include "tools/picture.h"
 
 // The process's one X connection, opened on first use: waits up to timeoutMs
 // for the server to accept it, then keeps it until the process ends, so the
@@ -123,37 +119,3 @@ void stopViewer(RunningViewer& viewer);
 
 // What the viewer printed on stdout and stderr so far.
 std::string viewerOutput(const RunningViewer& viewer);
-
-// Number of pixels that differ between two pictures of the same size.
-int countDifferences(const Picture& a, const Picture& b);
-
-bool writePng(const Picture& picture, const std::string& path);
-
-// A PNG file as RGB, laid over magenta where it is not opaque. Empty if unreadable.
-Picture readPng(const std::string& path);
-
-// A picture showing where two pictures of the same size differ: every pixel
-// that differs in magenta, the rest as in `expected` at a quarter of its brightness.
-Picture differencePicture(const Picture& expected, const Picture& observed);
-
-// The input that makes one picture: a row of the gallery table (docs/gallery.txt).
-struct Shot {
-  std::string name;
-  std::vector<std::string> choices;  // menu rows chosen first, each "X,Y,ROW,ROWS"
-  std::vector<std::string> keys;     // then these batches of keys (as pressKeys takes them)
-  std::string menuAt;                // then, if not empty, a menu opened and pointed at: "X,Y,ROW,ROWS"
-};
-
-// The rows of a gallery table, "NAME|CHOICES|KEYS|MENU" with '#' comments.
-// Empty, and why in *problem, if the file cannot be read or a row is malformed.
-std::vector<Shot> readGallery(const std::string& path, std::string* problem);
-
-// Gives a started viewer a shot's menu choices and keys, each choice and each
-// batch of keys followed by frames drawn after it. False, and why in
-// *problem, if a menu did not open.
-bool giveInput(RunningViewer& viewer, const Shot& shot, std::string* problem);
-
-// giveInput, then the shot's picture: the window, or with a menu left open the
-// screen's rectangle round the window and the menu. An empty picture, and why
-// in *problem, if a menu did not open.
-Picture takeShot(RunningViewer& viewer, const Shot& shot, std::string* problem);

@@ -137,12 +137,10 @@ void glutWireCube(double size) {
   const GLfloat s = static_cast<GLfloat>(size);
   for (const auto& face : kFaces) {
     glBegin(GL_LINE_LOOP);
-    for (const int corner : face)
-      glVertex3f(s * kCorners[corner][0], s * kCorners[corner][1], s * kCorners[corner][2]);
+    for (const int corner : face) glVertex3f(s * kCorners[corner][0], s * kCorners[corner][1], s * kCorners[corner][2]);
     glEnd();
   }
 }
-
 
 // From the page: button `button` (GLUT's numbers, 3 and 4 the wheel) went
 // down or up at window pixel (x, y) with the modifier keys `held`.
