@@ -3,6 +3,9 @@
 //   velmora-drive [-f] [-t SECONDS] [-w WIDTHxHEIGHT] [-c X,Y,ROW,ROWS]... [-k KEYS]... [-m X,Y,ROW,ROWS]
 //                 [-g TABLE:NAME] [-n FRAMES] [-s SECONDS] [-p KEYS] [-o OUT.png] [-q KEYS]
 //                 -- COMMAND [ARGS...]
+//   velmora-drive -l TABLE
+//     -l  only list the rows of a gallery table (docs/gallery.txt), one JSON
+//         object a line: {"name", "choices": [[X, Y, ROW, ROWS]...], "keys", "menuAt"}
 //     -t  how long to wait for the window (default 20)
 //     -w  first resize the window to WIDTH x HEIGHT pixels (at the screen's corner)
 //     -f  print the milliseconds from start to the first frame (the road's edge drawn)
@@ -33,13 +36,43 @@
 #include "tools/gallery.h"
 #include "tools/xdrive.h"
 
+namespace {
+
+std::string quoted(const std::string& text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out + "\"";
+}
+
+// The gallery's rows as JSON lines, for the browsers' test; 1 if the table is unreadable or a row malformed.
+int listGallery(const std::string& table) {
+  std::string problem;
+  const std::vector<Shot> shots = readGallery(table, &problem);
+  if (!problem.empty()) {
+    std::fprintf(stderr, "velmora-drive: %s\n", problem.c_str());
+    return 1;
+  }
+  for (const Shot& shot : shots) {
+    std::string choices;
+    for (const std::string& choice : shot.choices) choices += (choices.empty() ? "[" : ",[") + choice + "]";
+    std::printf("{\"name\":%s,\"choices\":[%s],\"keys\":%s,\"menuAt\":%s}\n", quoted(shot.name).c_str(),
+                choices.c_str(), quoted(shot.keys.empty() ? "" : shot.keys[0]).c_str(), quoted(shot.menuAt).c_str());
+  }
+  return 0;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   int windowSeconds = 20, idleSeconds = 0, frames = 0;
   bool timeFirstFrame = false;
   std::vector<std::string> batches, choices;
   std::string png, quitKeys, idleKeys, menuAt, gallery, size;
   int opt = 0;
-  while ((opt = getopt(argc, argv, "ft:w:c:k:g:n:m:s:p:o:q:")) != -1) {
+  while ((opt = getopt(argc, argv, "ft:w:c:k:g:l:n:m:s:p:o:q:")) != -1) {
     switch (opt) {
       case 'f': timeFirstFrame = true; break;
       case 't': windowSeconds = std::atoi(optarg); break;
@@ -49,6 +82,7 @@ int main(int argc, char** argv) {
       case 'n': frames = std::atoi(optarg); break;
       case 'm': menuAt = optarg; break;
       case 'g': gallery = optarg; break;
+      case 'l': return listGallery(optarg);
       case 's': idleSeconds = std::atoi(optarg); break;
       case 'p': idleKeys = optarg; break;
       case 'o': png = optarg; break;

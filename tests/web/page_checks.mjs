@@ -1,0 +1,318 @@
+// The checks of the page in one browser at 1 device pixel a CSS pixel, each
+// named, each a function of a session: the page, the gallery's pictures, the
+// menu, keys and the wheel, ending, and a seeded random run.
+import {
+  check, config, countDifferences, desktopText, docsPicture, expectPicture, kArrowCodes, keyStep, kMenu, kMenuRows,
+  kTurns, noProblemsIn, readGallery,
+} from './harness.mjs';
+
+const kStartTolerance = 100; // pixels: long lines rasterised a little differently
+const kInputTolerance = 800; // one wrong arrow key changes thousands
+
+async function thePage(session) {
+  const { d: driver, name } = session;
+  // The page as users of a page expect it.
+  await session.open();
+  const page = await driver.evaluate(() => {
+    const canvas = document.getElementById('canvas');
+    const icon = document.querySelector('link[rel=icon]');
+    return {
+      title: document.title,
+      icon: icon ? icon.href.slice(0, 22) : '',
+      focused: document.activeElement === canvas,
+      outline: getComputedStyle(canvas).outlineStyle,
+      size: [canvas.width, canvas.height],
+    };
+  });
+  check(page.title === 'Velmora', `${name}: the title is "${page.title}"`);
+  check(page.icon === 'data:image/png;base64,', `${name}: the page has no icon of its own`);
+  check(page.focused, `${name}: the canvas has not the focus at load`);
+  check(page.outline === 'none', `${name}: the focused canvas has an outline (${page.outline})`);
+  check(page.size[0] === 500 && page.size[1] === 500, `${name}: the canvas is ${page.size}`);
+}
+
+async function theGallery(session) {
+  const { d: driver, name } = session;
+  await session.open();
+  // Every picture of the gallery from the same input, each on a page of its own.
+  const start = await session.picture();
+  expectPicture(name, 'start', docsPicture('start'), start, kStartTolerance);
+  for (const row of readGallery()) {
+    if (row.name === 'start' || row.menuAt) continue; // the open menu is the page's own HTML
+    await session.open();
+    await session.give(row);
+    if (row.name === 'matrices') {
+      const events = [...row.choices.map(([, , entry]) => `menu ${kMenu[entry]}`)];
+      for (const step of session.steps(row.keys)) {
+        const arrow = kArrowCodes[step.key];
+        events.push(arrow ? `special ${arrow}` : `key ${step.key.charCodeAt(0)}`);
+      }
+      const text = await driver.evaluate(() => window.velmora.text());
+      check(text === desktopText(events), `${name} matrices: the page shows\n${text}the desktop\n${desktopText(events)}`);
+      continue;
+    }
+    expectPicture(name, row.name, docsPicture(row.name), await session.picture(), kInputTolerance);
+  }
+  await noProblemsIn(name, 'gallery', session);
+}
+
+async function theMenu(session) {
+  const { d: driver, name } = session;
+  // The menu: rows do what their keys do, labels follow the state, Escape
+  // and a click beside close it only, Reset view, the displays.
+  await session.open();
+  const atStart = await session.picture();
+  const rows = await driver.evaluate(async () => {
+    const canvas = document.getElementById('canvas');
+    const box = canvas.getBoundingClientRect();
+    canvas.dispatchEvent(new MouseEvent('contextmenu', { bubbles: true, clientX: box.left + 150, clientY: box.top + 100 }));
+    const menu = document.getElementById('menu');
+    const items = Array.from(menu.querySelectorAll('[role=menuitem]')).map((row) => row.textContent);
+    return { role: menu.getAttribute('role'), items, open: !menu.hidden };
+  });
+  check(rows.open && rows.role === 'menu' && rows.items.length === 12,
+    `${name} menu: ${rows.items.length} menuitems in a ${rows.role}, open ${rows.open}`);
+  check(rows.items[1] === 'Orthographic projection (O)', `${name} menu: row 2 says "${rows.items[1]}"`);
+  await driver.input([{ key: 'Escape' }]);
+  await session.waitMenu('menu', false);
+  await session.settle();
+  check(!(await driver.evaluate(() => window.velmora.ended())), `${name}: Escape with the menu open ended the program`);
+  expectPicture(name, 'escape-closes-the-menu-only', atStart, await session.picture(), 0);
+
+  await session.openMenu();
+  await driver.input([{ move: session.at(450, 450) }, { down: 0 }, { up: 0 }]);
+  await session.waitMenu('menu', false);
+  await session.settle();
+  expectPicture(name, 'a-click-beside-closes-the-menu-only', atStart, await session.picture(), 0);
+
+  await session.choose(kMenuRows.projection);
+  const byMenu = await session.picture();
+  expectPicture(name, 'menu-row-O', docsPicture('ortho'), byMenu, kInputTolerance);
+  await driver.input([keyStep('o'), keyStep('O')]);
+  await session.settle();
+  expectPicture(name, 'menu-row-O-as-key', byMenu, await session.picture(), 0);
+  await session.openMenu();
+  const label = await driver.evaluate(() => document.querySelectorAll('#menu [role=menuitem]')[1].textContent);
+  check(label === 'Perspective projection (O)', `${name} menu: after O row 2 says "${label}"`);
+  await driver.input([{ key: 'Escape' }]);
+  await session.waitMenu('menu', false);
+  await driver.input([keyStep('o')]);
+
+  await session.choose(kMenuRows.turns, 0);
+  const turned = await session.picture();
+  await driver.input([keyStep('x'), keyStep('X')]);
+  await session.settle();
+  expectPicture(name, 'submenu-row-X-as-key', turned, await session.picture(), 0);
+
+  await driver.input(session.steps('Right*5 Up*3 m Left*4 m P*2 X*3'));
+  await session.choose(kMenuRows.resetView);
+  expectPicture(name, 'reset-view', atStart, await session.picture(), 0);
+
+  await session.choose(kMenuRows.matrices);
+  const shown = await driver.evaluate(() => ({
+    text: window.velmora.text(),
+    visible: !document.getElementById('matrices').hidden,
+    selectable: getComputedStyle(document.getElementById('matrices')).userSelect,
+  }));
+  const expected = desktopText(['special 102', 'key 120', 'key 88', 'menu 256', 'menu 257']);
+  check(shown.visible && shown.text === expected, `${name}: the matrices show\n${shown.text}not\n${expected}`);
+  check(shown.selectable !== 'none', `${name}: the matrices cannot be selected`);
+  await session.choose(kMenuRows.matrices);
+  await session.choose(kMenuRows.eyeView);
+  const inset = await session.picture();
+  const insetDiffers = countDifferences(atStart, inset, `${name}-eye-view`);
+  check(insetDiffers > 2000, `${name}: the eye from outside changed ${insetDiffers} pixels`);
+  await session.choose(kMenuRows.eyeView);
+  expectPicture(name, 'eye-view-off', atStart, await session.picture(), 0);
+  await noProblemsIn(name, 'menu', session);
+}
+
+// Keys and the wheel where no other check gives them: [what, input, events].
+// The menu's rows: M, O, E, 1, 2, P, p, the turns (X first), the two
+// displays, Reset view, Quit. A row a key too many away chooses another.
+const kButton = { focus: 'menu-button' };
+const kKeyCases = [
+  ['the menu button: Enter opens it on its first row', [kButton, 'Return', 'Down', 'Return'], ['menu 79']],
+  ['Down opens it on the first row; End, then Up', [kButton, 'Down', 'End', 'Up*6', 'Return'], ['menu 80']],
+  ['Up opens it on the last row; Home, then Down', [kButton, 'Up', 'Home', 'Down*6', 'Return'], ['menu 112']],
+  ['Space opens it; Right opens the turns', [kButton, 'space', 'Down*7', 'Right', 'Return'], ['menu 88']],
+  ['Escape gives the focus back to the button', [kButton, 'Return', 'Escape', 'Return', 'Down', 'Return'], ['menu 79']],
+  ['the context-menu key opens it on its first row', [{ contextMenuKey: true }, 'Down', 'Return'], ['menu 79']],
+  ['the wheel over the matrices', [{ wheel: -100, at: [40, 40] }], ['wheel 3 40 40']],
+  ['a touchpad\'s small steps add up to a notch', [20, 20, 20].map((dy) => ({ wheel: dy, at: [250, 250] })), ['wheel 4 250 250']],
+];
+
+// The keyboard's context-menu key: a contextmenu event with no pointer
+// position (WebDriver has no such key). The menu opens at the view's middle.
+async function contextMenuKey(name, session) {
+  const [menu, middle] = await session.d.evaluate(() => {
+    const canvas = document.getElementById('canvas');
+    canvas.dispatchEvent(new MouseEvent('contextmenu', { bubbles: true, cancelable: true }));
+    const box = canvas.getBoundingClientRect();
+    const open = document.getElementById('menu').getBoundingClientRect();
+    return [[open.left, open.top], [box.left + box.width / 2, box.top + box.height / 2]];
+  });
+  check(Math.abs(menu[0] - middle[0]) <= 1 && Math.abs(menu[1] - middle[1]) <= 1,
+    `${name}: the context-menu key opened the menu at ${menu}, not the view's middle ${middle}`);
+}
+
+async function keysAndTheWheel(session) {
+  const { d: driver, name } = session;
+  // Keys and the wheel on the menu and the matrices, a case a row: what is
+  // given, in turn from one page, and the desktop's events it must make.
+  await session.open();
+  await session.choose(kMenuRows.matrices);
+  const given = [`menu ${kMenu[kMenuRows.matrices]}`];
+  for (const [what, input, events] of kKeyCases) {
+    for (const step of input) {
+      if (step.focus) await driver.evaluate((id) => document.getElementById(id).focus(), step.focus);
+      else if (step.contextMenuKey) await contextMenuKey(name, session);
+      else if (step.wheel) await driver.input([{ wheel: step.wheel, at: session.at(...step.at) }]);
+      else await driver.input(session.steps(step));
+    }
+    await session.settle();
+    given.push(...events);
+    const text = await driver.evaluate(() => window.velmora.text());
+    check(text === desktopText(given), `${name}, ${what}: the page shows\n${text}the desktop\n${desktopText(given)}`);
+  }
+  await noProblemsIn(name, 'keys and the wheel', session);
+}
+
+async function endingAndStartingAgain(session) {
+  const { d: driver, name } = session;
+  await session.open();
+  // Keys with Ctrl, Alt or Meta are the browser's; an ending key ends the run.
+  await driver.input([{ hold: 'Control' }, { key: 'q' }, { release: 'Control' }]);
+  await session.settle();
+  check(!(await driver.evaluate(() => window.velmora.ended())), `${name}: Ctrl+q ended the program`);
+  await driver.input([keyStep('q')]);
+  const ended = await driver.evaluate(() => new Promise((resolve) => {
+    const notice = document.getElementById('ended');
+    const wait = () => {
+      if (notice.hidden) return setTimeout(wait, 5);
+      const frames = window.velmora.frames();
+      // Drawing has stopped: no frame in the time of many.
+      setTimeout(() => resolve({ text: notice.textContent, drawn: window.velmora.frames() - frames }), 200);
+    };
+    wait();
+  }));
+  check(ended.text.includes('Velmora has ended') && ended.drawn === 0,
+    `${name}: after q the page says "${ended.text}" and drew ${ended.drawn} frames`);
+  await noProblemsIn(name, 'ending', session);
+  const button = await driver.evaluate(() => {
+    const box = document.getElementById('restart').getBoundingClientRect();
+    return [Math.round(box.left + box.width / 2), Math.round(box.top + box.height / 2)];
+  });
+  await driver.evaluate(() => (window.endedPage = true));
+  await driver.input([{ move: button }, { down: 0 }, { up: 0 }]);
+  let restarted = true;
+  await driver.waitUntilDrawing().catch(() => (restarted = false));
+  restarted &&= !(await driver.evaluate(() => window.endedPage === true));
+  check(restarted, `${name}: "Start again" did not start it again`);
+}
+
+// Seeded random input that never ends the program: keys, drags, wheel notches
+// and menu choices, as browser steps and as the replay's events.
+function randomRun(count, session) {
+  let s = config.seed >>> 0;
+  const random = () => {
+    s = (s + 0x6d2b79f5) >>> 0;
+    let t = s;
+    t = Math.imul(t ^ (t >>> 15), t | 1);
+    t ^= t + Math.imul(t ^ (t >>> 7), t | 61);
+    return ((t ^ (t >>> 14)) >>> 0) / 4294967296;
+  };
+  const pick = (list) => list[Math.floor(random() * list.length)];
+  const letters = 'mMPpXxYyZzOoEe12';
+  const batches = []; // {steps} or {menu: [row, subRow]}
+  const events = [];
+  let keys = [];
+  const flush = () => {
+    if (keys.length > 0) batches.push({ steps: keys });
+    keys = [];
+  };
+  const point = () => [20 + Math.floor(random() * 460), 20 + Math.floor(random() * 460)];
+  let matricesShown = false;
+  for (let i = 0; i < count; ++i) {
+    const kind = random();
+    if (kind < 0.86) {
+      if (random() < 0.5) {
+        const key = pick(Object.keys(kArrowCodes));
+        keys.push({ key });
+        events.push(`special ${kArrowCodes[key]}`);
+      } else {
+        const key = pick(letters);
+        keys.push(keyStep(key));
+        events.push(`key ${key.charCodeAt(0)}`);
+      }
+      if (keys.length >= 100) flush();
+    } else if (kind < 0.92) {
+      flush();
+      let [x0, y0] = point();
+      // A left drag from the matrices' text selects it rather than orbit.
+      if (matricesShown) while (x0 < 300 && y0 < 200) [x0, y0] = point();
+      const [x1, y1] = point();
+      // WebKitGTK's driver releases the middle button as the left one (and
+      // then holds it for ever): there, pans are Shift + left drags.
+      const button = random() < 0.7 || session.name === 'webkit' ? 0 : 1;
+      const shift = button === 0 && random() < 0.3;
+      const steps = [{ move: session.at(x0, y0) }];
+      if (shift) steps.push({ hold: 'Shift' });
+      steps.push({ down: button }, { move: session.at(x1, y1) }, { up: button });
+      if (shift) steps.push({ release: 'Shift' });
+      batches.push({ steps });
+      events.push(`drag ${button} ${x0} ${y0} ${x1} ${y1} ${shift ? 1 : 0}`);
+    } else if (kind < 0.96) {
+      flush();
+      // Where the notch is changes nothing; WebKitGTK's driver gives no wheel
+      // event from the lower part of its window (about 450 pixels down).
+      const [x, y] = [250, 250];
+      const away = random() < 0.5;
+      batches.push({ steps: [{ wheel: away ? -100 : 100, at: session.at(x, y) }] });
+      events.push(`wheel ${away ? 3 : 4} ${x} ${y}`);
+    } else {
+      flush();
+      const row = pick([0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10]);
+      const subRow = row === kMenuRows.turns ? Math.floor(random() * kTurns.length) : -1;
+      if (row === kMenuRows.matrices) matricesShown = !matricesShown;
+      batches.push({ menu: [row, subRow] });
+      events.push(`menu ${subRow >= 0 ? kTurns[subRow] : kMenu[row]}`);
+    }
+  }
+  flush();
+  return { batches, events };
+}
+
+async function aRandomRun(session) {
+  const { d: driver, name } = session;
+  if (config.randomEvents === 0) return;
+  // The page keeps drawing, with the desktop's matrices.
+  await session.open();
+  const run = randomRun(config.randomEvents, session);
+  for (const batch of run.batches) {
+    if (batch.menu) await session.choose(batch.menu[0], batch.menu[1]);
+    else await driver.input(batch.steps);
+  }
+  await session.settle();
+  if ((await driver.evaluate(() => window.velmora.text())) === '') {
+    await session.choose(kMenuRows.matrices);
+    run.events.push(`menu ${kMenu[kMenuRows.matrices]}`);
+  }
+  const before = await driver.evaluate(() => window.velmora.frames());
+  await session.settle();
+  const text = await driver.evaluate(() => window.velmora.text());
+  const desktop = desktopText(run.events);
+  check(!(await driver.evaluate(() => window.velmora.ended())), `${name} random run: the program ended`);
+  check((await driver.evaluate(() => window.velmora.frames())) > before, `${name} random run: drawing stopped`);
+  check(text === desktop, `${name} random run of ${config.randomEvents} events: the page shows\n${text}the desktop\n${desktop}`);
+  await noProblemsIn(name, 'random run', session);
+}
+
+export const kPageChecks = [
+  ['the page', thePage],
+  ['the gallery', theGallery],
+  ['the menu', theMenu],
+  ['keys and the wheel', keysAndTheWheel],
+  ['ending and starting again', endingAndStartingAgain],
+  ['a random run', aRandomRun],
+];

@@ -1,0 +1,148 @@
+// The page on phones, tablets and sharp screens: the view fits, its buffer
+// has the screen's pixels and draws the desktop's picture at that size, and
+// fingers orbit, pan, zoom and reach the menu.
+import {
+  check, config, desktopPicture, desktopText, expectPicture, kMenu, kMenuRows, noProblemsIn, Session,
+} from './harness.mjs';
+import { makeDriver } from './drivers.mjs';
+
+// At 2 or 3 device pixels a CSS pixel, against the desktop's picture at the
+// buffer's size: a little above what each engine differs by today. Firefox
+// and WebKit draw with Mesa, as the desktop does; a centre line's dashes
+// shifted by one step, or a post without one ring, differs by more.
+const kSharpTolerance = { chromium: 800, firefox: 20, webkit: 20 };
+
+// Where the view is, how large its buffer is, and whether the page fits.
+const layoutOf = (driver) => driver.evaluate(() => {
+  const canvas = document.getElementById('canvas');
+  const box = canvas.getBoundingClientRect();
+  return {
+    box: [box.left, box.top, box.width, box.height], buffer: [canvas.width, canvas.height], ratio: devicePixelRatio,
+    viewport: [innerWidth, innerHeight], scrollWidth: document.documentElement.scrollWidth,
+  };
+});
+
+function checkFits(what, l) {
+  const [left, top, width, height] = l.box;
+  check(l.scrollWidth <= l.viewport[0], `${what}: the page is ${l.scrollWidth} px wide in ${l.viewport[0]}`);
+  check(left >= 0 && top >= 0 && left + width <= l.viewport[0] && top + height <= l.viewport[1],
+    `${what}: the view at ${l.box} is not all in the ${l.viewport} viewport`);
+  const want = [Math.round(width * l.ratio), Math.round(height * l.ratio)];
+  check(l.buffer[0] === want[0] && l.buffer[1] === want[1], `${what}: the buffer is ${l.buffer}, not ${want}`);
+}
+
+// The touch screen's and sharp screen's checks: Chromium as a phone (390 x
+// 844 CSS px, 3 device pixels to one, two fingers through DevTools), Firefox
+// at ratio 2 (its WebDriver gives one finger: two arrive as one), WebKitGTK
+// at GDK_SCALE 2 (its WebDriver gives no touch at all).
+export async function testSharpAndTouch(name) {
+  const ratio = name === 'chromium' ? 3 : 2;
+  const driver = makeDriver(name, { ratio });
+  try {
+    await driver.start();
+    const phone = name === 'chromium';
+    if (phone) {
+      await driver.setViewport(844, 390, ratio, true);
+      await driver.open(config.url);
+      await driver.waitUntilDrawing();
+      checkFits(`${name} phone, landscape`, await layoutOf(driver));
+      await driver.setViewport(390, 844, ratio, true);
+    }
+    const session = new Session(driver);
+    await session.open();
+    const l = await layoutOf(driver);
+    const where = `${name} at ratio ${l.ratio}`;
+    checkFits(where, l);
+    if (!check(l.ratio === ratio, `${where}: the browser gave no ratio ${ratio}`)) return;
+    const [width, height] = l.buffer;
+    expectPicture(name, `start-at-ratio-${ratio}`, desktopPicture(width, height), await session.picture(),
+      kSharpTolerance[name]);
+    if (name === 'webkit') return; // no touch to give
+
+    // View positions as on the desktop's 500 x 500 window, as viewport points,
+    // and a viewport point as the window pixel the program is handed.
+    const at = (x, y) => [Math.round(l.box[0] + (x * l.box[2]) / 500), Math.round(l.box[1] + (y * l.box[3]) / 500)];
+    const buffer = ([x, y]) =>
+      `${Math.trunc(((x - l.box[0]) * width) / l.box[2])} ${Math.trunc(((y - l.box[1]) * height) / l.box[3])}`;
+    const midpoint = (p, q) => buffer([(p[0] + q[0]) / 2, (p[1] + q[1]) / 2]);
+    // A drag in buffer pixels, as the replay takes it.
+    const shift = (p, dx, dy) => [p[0] + dx, p[1] + dy];
+    const finger = (part) => ({ touch: [part, null] });
+    const fingers = (a, b) => ({ touch: [a, b] });
+    const drag = (from, to) => [finger({ move: from }), finger({ down: true }), finger({ move: to }), finger({ up: true })];
+    const events = [`reshape ${width} ${height}`];
+    const expectEvents = async (what) => {
+      await session.settle();
+      const text = await driver.evaluate(() => window.velmora.text());
+      check(text === desktopText(events), `${where}, ${what}: the page shows\n${text}the desktop\n${desktopText(events)}`);
+    };
+
+    // A long press opens the menu at the finger; lifting it chooses nothing;
+    // a tapped row chooses.
+    const pressed = at(250, 300);
+    await driver.input([finger({ move: pressed }), finger({ down: true })]);
+    await session.waitMenu('menu', true);
+    const menu = await driver.evaluate(() => {
+      const box = document.getElementById('menu').getBoundingClientRect();
+      return [box.left, box.top, box.right, box.bottom];
+    });
+    check(menu[0] <= pressed[0] + 1 && pressed[0] <= menu[2] && Math.abs(menu[1] - pressed[1]) <= 1,
+      `${where}: a long press at ${pressed} opened the menu at ${menu}`);
+    await driver.input([finger({ up: true })]);
+    await session.settle();
+    check(await driver.evaluate(() => !document.getElementById('menu').hidden), `${where}: lifting a long press closed the menu`);
+    await driver.input([finger({ move: await session.rowCentre('menu', kMenuRows.matrices) }), finger({ down: true }), finger({ up: true })]);
+    await session.waitMenu('menu', false);
+    events.push(`menu ${kMenu[kMenuRows.matrices]}`);
+    await expectEvents('a long press, lifted, then a tapped row');
+
+    // One finger is the left drag, in buffer pixels.
+    const [a, b] = [at(300, 320), at(360, 250)];
+    await driver.input(drag(a, b));
+    events.push(`drag 0 ${buffer(a)} ${buffer(b)} 0`);
+    await expectEvents('a one-finger drag');
+
+    // The menu button by touch: a tap opens it, a tap beside closes it only.
+    const button = await driver.evaluate(() => {
+      const box = document.getElementById('menu-button').getBoundingClientRect();
+      return [Math.round(box.left + box.width / 2), Math.round(box.top + box.height / 2), box.width, box.height];
+    });
+    check(button[2] >= 44 && button[3] >= 44, `${where}: the menu button is ${button[2]} x ${button[3]} CSS px`);
+    await driver.input([finger({ move: button.slice(0, 2) }), finger({ down: true }), finger({ up: true })]);
+    await session.waitMenu('menu', true);
+    const rowHeight = await driver.evaluate(() => document.querySelector('#menu [role=menuitem]').getBoundingClientRect().height);
+    check(!phone || rowHeight >= 44, `${where}: menu rows are ${rowHeight} CSS px tall`);
+    await driver.input([finger({ move: at(40, 460) }), finger({ down: true }), finger({ up: true })]); // left of the menu
+    await session.waitMenu('menu', false);
+    await expectEvents('the menu button tapped, then beside the menu');
+    if (!phone) return;
+
+    // Two fingers: the middle drag at their midpoint; spread, the README's
+    // steps; a finger coming or going, or a cancelled touch, no jump.
+    const [p, q] = [at(150, 300), at(260, 380)];
+    await driver.input([fingers({ move: p }, { move: q }), fingers({ down: true }, { down: true }),
+      fingers({ move: shift(p, 30, -40) }, { move: shift(q, 30, -40) }), fingers({ up: true }, { up: true })]);
+    events.push(`drag 1 ${midpoint(p, q)} ${midpoint(shift(p, 30, -40), shift(q, 30, -40))} 0`);
+    await expectEvents('a two-finger drag');
+    const c = at(250, 250);
+    await driver.input([fingers({ move: shift(c, -40, 0) }, { move: shift(c, 40, 0) }), fingers({ down: true }, { down: true }),
+      fingers({ move: shift(c, -80, 0) }, { move: shift(c, 80, 0) }), fingers({ up: true }, { up: true })]);
+    for (let i = 0; i < Math.round((6 - 6 / 2) / 0.1); ++i) events.push('key 80'); // twice as far apart
+    await expectEvents('fingers spread twice as far apart');
+    const [d0, d1, d2, e] = [at(200, 350), at(240, 300), at(300, 330), at(100, 100)];
+    await driver.input([finger({ move: d0 }), finger({ down: true }), finger({ move: d1 }),
+      fingers(null, { move: e }), fingers(null, { down: true }), fingers(null, { up: true }),
+      finger({ move: d2 }), finger({ up: true })]);
+    events.push(`drag 0 ${buffer(d0)} ${buffer(d1)} 0`, `drag 0 ${buffer(d1)} ${buffer(d2)} 0`);
+    await expectEvents('a second finger put down and lifted in a drag');
+    await driver.input([finger({ move: d2 }), finger({ down: true }), finger({ move: d0 }), finger({ cancel: true }), ...drag(d1, d2)]);
+    events.push(`drag 0 ${buffer(d2)} ${buffer(d0)} 0`, `drag 0 ${buffer(d1)} ${buffer(d2)} 0`);
+    await expectEvents('a cancelled touch, then a drag');
+    await noProblemsIn(name, 'touch', session);
+  } catch (error) {
+    check(false, `${name} touch and sharp screens: ${error.stack || error}`);
+  } finally {
+    await driver.stop().catch(() => {});
+  }
+}
+
