@@ -7,13 +7,11 @@ namespace {
 // One menu entry. A toggling entry says what choosing it will do now: its
 // label while the flag is 0, and `labelWhenSet` while it is 1.
 struct MenuEntry {
-  int value;  // the key's character, a kMenu value, or kTurnSubmenu for the submenu's row
+  int value;  // the key's character, a kMenu value, or kTurnMenuRow for the submenu's row
   const char* label;
   const char* labelWhenSet;
   const int* flag;
 };
-
-constexpr int kTurnSubmenu = -1;
 
 const MenuEntry kMenuEntries[] = {
     {'M', "Pan with the arrow keys (M)", "Orbit with the arrow keys (M)", &view.panMode},
@@ -23,7 +21,7 @@ const MenuEntry kMenuEntries[] = {
     {'2', "Full axes (2)", nullptr, nullptr},
     {'P', "Nearer (P)", nullptr, nullptr},
     {'p', "Farther (p)", nullptr, nullptr},
-    {kTurnSubmenu, "Turn the scene", nullptr, nullptr},
+    {kTurnMenuRow, "Turn the scene", nullptr, nullptr},
     {kMenuShowMatrices, "Show the matrices", "Hide the matrices", &view.showMatrices},
     {kMenuShowEyeView, "Show the eye from outside", "Hide the eye from outside", &view.showEyeView},
     {kMenuResetView, "Reset view", nullptr, nullptr},
@@ -38,6 +36,13 @@ const MenuEntry kTurnEntries[] = {
 };
 
 constexpr int kMenuEntryCount = static_cast<int>(sizeof kMenuEntries / sizeof kMenuEntries[0]);
+constexpr int kTurnEntryCount = static_cast<int>(sizeof kTurnEntries / sizeof kTurnEntries[0]);
+
+// Row `row` of menu `menu`, or null.
+const MenuEntry* entryAt(int menu, int row) {
+  if (row < 0 || row >= menuRowCount(menu)) return nullptr;
+  return menu == kMainMenu ? &kMenuEntries[row] : &kTurnEntries[row];
+}
 const char* shownLabels[kMenuEntryCount] = {};  // as last given to the toolkit
 
 int menuId = 0;      // 0 until the menu is made
@@ -75,6 +80,23 @@ void onMenuStatus(int status, int /*x*/, int /*y*/) {
 }
 
 }  // namespace
+
+int menuRowCount(int menu) { return menu == kMainMenu ? kMenuEntryCount : menu == kTurnMenu ? kTurnEntryCount : 0; }
+
+int menuRowValue(int menu, int row) {
+  const MenuEntry* entry = entryAt(menu, row);
+  return entry != nullptr ? entry->value : 0;
+}
+
+const char* menuRowLabel(int menu, int row) {
+  const MenuEntry* entry = entryAt(menu, row);
+  return entry != nullptr ? entry->label : nullptr;
+}
+
+const char* menuRowLabelWhenSet(int menu, int row) {
+  const MenuEntry* entry = entryAt(menu, row);
+  return entry != nullptr ? entry->labelWhenSet : nullptr;
+}
 
 void refreshMenu() {
   if (menuId == 0 || menuInUse) {
@@ -137,7 +159,7 @@ void registerMouse() {
   menuId = glutCreateMenu(onMenuChoice);
   for (int i = 0; i < kMenuEntryCount; ++i) {
     shownLabels[i] = labelOf(kMenuEntries[i]);
-    if (kMenuEntries[i].value == kTurnSubmenu) {
+    if (kMenuEntries[i].value == kTurnMenuRow) {
       glutAddSubMenu(shownLabels[i], turnMenu);
     } else {
       glutAddMenuEntry(shownLabels[i], kMenuEntries[i].value);

@@ -44,6 +44,19 @@ void refreshMenu();
 // none or the menu is not made yet.
 const char* menuLabel(int value);
 
+// The menus' rows, as the one table that makes them has them, for tools and
+// tests that find a row: menu kMainMenu or kTurnMenu, rows top to bottom.
+// A row's value is what choosing it runs (kTurnMenuRow for the main menu's
+// row that opens the turns); a toggling row has a second label, shown while
+// its flag is set, else null.
+constexpr int kMainMenu = 0;
+constexpr int kTurnMenu = 1;
+constexpr int kTurnMenuRow = -1;
+int menuRowCount(int menu);
+int menuRowValue(int menu, int row);
+const char* menuRowLabel(int menu, int row);
+const char* menuRowLabelWhenSet(int menu, int row);
+
 // Registers the mouse callbacks and makes and attaches the menu.
 void registerMouse();
 

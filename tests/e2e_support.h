@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "nav/nav.h"
 #include "tools/gallery.h"
 #include "tools/xdrive.h"
 
@@ -17,22 +18,26 @@
 void expectPicture(const Picture& expected, const Picture& observed, int tolerance, const std::string& name,
                    const std::string& hint = "");
 
-// The menu's entries, top to bottom.
-enum MenuEntry {
-  kPanMode,
-  kProjection,
-  kAxes,
-  kHalfAxes,
-  kFullAxes,
-  kNearer,
-  kFarther,
-  kTurns,
-  kMatrices,
-  kEyeView,
-  kResetView,
-  kQuit,
-  kEntries
-};
+// The main menu's rows, found by what they run in the program's own menu
+// table (nav/menu.cpp), and how many rows each menu has.
+inline int menuRowOf(int value) {
+  for (int row = 0; row < menuRowCount(kMainMenu); ++row)
+    if (menuRowValue(kMainMenu, row) == value) return row;
+  return -1;
+}
+inline const int kPanMode = menuRowOf('M');
+inline const int kProjection = menuRowOf('O');
+inline const int kAxes = menuRowOf('E');
+inline const int kFullAxes = menuRowOf('2');
+inline const int kNearer = menuRowOf('P');
+inline const int kFarther = menuRowOf('p');
+inline const int kTurns = menuRowOf(kTurnMenuRow);
+inline const int kMatrices = menuRowOf(kMenuShowMatrices);
+inline const int kEyeView = menuRowOf(kMenuShowEyeView);
+inline const int kResetView = menuRowOf(kMenuResetView);
+inline const int kQuit = menuRowOf('q');
+inline const int kEntries = menuRowCount(kMainMenu);
+inline const int kTurnEntries = menuRowCount(kTurnMenu);
 constexpr int kMenuAtX = 150, kMenuAtY = 100;  // where the right click opens it, window pixels
 // A window pixel the menu does not cover. freeglut 3.4 takes a click's window
 // position for a position on the screen when it checks whether the click hit
@@ -59,7 +64,8 @@ inline bool chooseFromMenu(RunningViewer& viewer, int entry) {
 
 inline bool chooseFromTurnSubmenu(RunningViewer& viewer, int row) {
   const ScreenRect menu = openMenuAt(viewer, kTurns);
-  return menu.width != 0 && openSubmenu(viewer, menu, kTurns, kEntries, row, 6).width != 0 && clickRow(viewer);
+  return menu.width != 0 && openSubmenu(viewer, menu, kTurns, kEntries, row, kTurnEntries).width != 0 &&
+         clickRow(viewer);
 }
 
 inline bool closeMenuByClickingAway(RunningViewer& viewer) {

@@ -211,12 +211,14 @@ TEST_F(Viewer, MenuLabelsFollowTheKeysAndTheOpenMenuIgnoresKeys) {
   expectPicture(start, grabWindow(viewer_), 0, "after-clicking-away");
 
   // A click beside the open menu only closes it, also where freeglut's hit
-  // test would take it for a row: Quit for the first, "Show the matrices" for
-  // the second (the click's window position less the menu's screen corner).
-  const int besides[][3] = {{20, 450, 460}, {100, 450, 464}};  // menu opened at y; click x, y
+  // test, which takes the click's window position for a screen position,
+  // would take it for a row: Quit for the first, "Show the matrices" for the second.
+  const int besides[][2] = {{20, kQuit}, {100, kMatrices}};  // menu opened at window y; the row mistaken
   for (const auto& b : besides) {
-    ASSERT_GT(openMenu(viewer_, kMenuAtX, b[0]).width, 0);
-    movePointer(viewer_, b[1], b[2]);
+    const ScreenRect menu = openMenu(viewer_, kMenuAtX, b[0]);
+    ASSERT_GT(menu.width, 0);
+    const int rowHeight = (menu.height - 4) / kEntries;  // the rows fill the menu but for a 2-pixel border
+    movePointer(viewer_, menu.x + menu.width / 2, menu.y + 2 + rowHeight * b[1] + rowHeight / 2);
     clickButton(viewer_, 1);
     ASSERT_TRUE(waitForMenu(viewer_, false, nullptr)) << "a click beside the menu left it open";
     ASSERT_EQ(waitForExit(viewer_, 0), -1) << "a click beside the menu opened at y " << b[0] << " ended the viewer";

@@ -91,7 +91,8 @@ TEST(WindowsBuild, UnderWineDrawsAsOnLinuxShowsItsIconAndQuits) {
         const ScreenRect menu = openMenuAt(viewer, s.menuRow >= 0 ? s.menuRow : kTurns);
         EXPECT_GT(menu.width, 0) << s.name << ": the menu did not open";
         ScreenRect submenu;
-        if (s.turnRow >= 0 && menu.width != 0) submenu = openSubmenu(viewer, menu, kTurns, kEntries, s.turnRow, 6);
+        if (s.turnRow >= 0 && menu.width != 0)
+          submenu = openSubmenu(viewer, menu, kTurns, kEntries, s.turnRow, kTurnEntries);
         EXPECT_TRUE(s.turnRow < 0 || submenu.width > 0) << s.name << ": the submenu did not open";
         if (wine >= 9) {
           // Wine 10 leaves a closed menu's window on the screen, still showing

@@ -1,10 +1,32 @@
 #include "tools/gallery.h"
 
+#include "nav/nav.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+
+namespace {
+
+// "X,Y,LABEL": a right click at window pixel (X, Y), then the main menu's row
+// with that label (either of a toggling row's labels), as "X,Y,ROW,ROWS";
+// empty if it names no row.
+std::string menuRowAt(const std::string& choice) {
+  int x = 0, y = 0, consumed = 0;
+  if (std::sscanf(choice.c_str(), "%d,%d,%n", &x, &y, &consumed) != 2 || consumed == 0) return "";
+  const std::string label = choice.substr(static_cast<std::size_t>(consumed));
+  const int rows = menuRowCount(kMainMenu);
+  for (int row = 0; row < rows; ++row) {
+    const char* set = menuRowLabelWhenSet(kMainMenu, row);
+    if (label == menuRowLabel(kMainMenu, row) || (set != nullptr && label == set))
+      return std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(row) + "," + std::to_string(rows);
+  }
+  return "";
+}
+
+}  // namespace
 
 std::vector<Shot> readGallery(const std::string& path, std::string* problem) {
   std::ifstream in(path);
@@ -20,23 +42,22 @@ std::vector<Shot> readGallery(const std::string& path, std::string* problem) {
     std::istringstream row(line);
     for (std::string field; std::getline(row, field, '|');) fields.push_back(field);
     if (!line.empty() && line.back() == '|') fields.emplace_back();
-    int x = 0, y = 0, at = 0, rows = 0;
     bool wellFormed = fields.size() == 4 && !fields[0].empty();
     Shot shot;
     if (wellFormed) {
       shot.name = fields[0];
       std::istringstream choices(fields[1]);
-      for (std::string choice; choices >> choice;) {
-        wellFormed = wellFormed && std::sscanf(choice.c_str(), "%d,%d,%d,%d", &x, &y, &at, &rows) == 4;
-        shot.choices.push_back(choice);
+      for (std::string choice; std::getline(choices, choice, ';');) {
+        shot.choices.push_back(menuRowAt(choice));
+        wellFormed = wellFormed && !shot.choices.back().empty();
       }
       shot.keys = {fields[2]};
-      shot.menuAt = fields[3];
-      wellFormed = wellFormed &&
-                   (shot.menuAt.empty() || std::sscanf(shot.menuAt.c_str(), "%d,%d,%d,%d", &x, &y, &at, &rows) == 4);
+      shot.menuAt = fields[3].empty() ? "" : menuRowAt(fields[3]);
+      wellFormed = wellFormed && (fields[3].empty() || !shot.menuAt.empty());
     }
     if (!wellFormed) {
-      *problem = path + ":" + std::to_string(number) + ": not NAME|X,Y,ROW,ROWS ...|KEYS|X,Y,ROW,ROWS: " + line;
+      *problem = path + ":" + std::to_string(number) +
+                 ": not NAME|X,Y,MENU ROW;...|KEYS|X,Y,MENU ROW (a menu row by its label): " + line;
       return {};
     }
     shots.push_back(shot);

@@ -15,8 +15,11 @@ struct Shot {
   std::string menuAt;                // then, if not empty, a menu opened and pointed at: "X,Y,ROW,ROWS"
 };
 
-// The rows of a gallery table, "NAME|CHOICES|KEYS|MENU" with '#' comments.
-// Empty, and why in *problem, if the file cannot be read or a row is malformed.
+// The rows of a gallery table, "NAME|CHOICES|KEYS|MENU" with '#' comments,
+// where a menu row is named by its label ("150,100,Show the matrices") and
+// found in the program's own menu table (nav/menu.cpp). Empty, and why in
+// *problem, if the file cannot be read or a row is malformed or names no
+// menu row.
 std::vector<Shot> readGallery(const std::string& path, std::string* problem);
 
 // Gives a started viewer a shot's menu choices and keys, each choice and each

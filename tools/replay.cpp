@@ -4,6 +4,9 @@
 // and prints the matrices as the program shows them. The browsers' test holds
 // the web build's matrices to these lines.
 //   velmora-replay < EVENTS
+//   velmora-replay --menu      only list the menus' rows, one JSON object a line:
+//                              {"menu": 0 main or 1 turns, "row", "value", "label", "labelWhenSet"}
+//                              (value -1: the row that opens the turns)
 // One event a line:
 //   key C                      character key C (its code)
 //   special K                  special key K (a GLUT_KEY_ code)
@@ -14,6 +17,7 @@
 // It ends early, with the exit status the program gives, on a key that ends it.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "app/gl.h"
 #include "app/projection.h"
@@ -22,7 +26,35 @@
 #include "nav/nav.h"
 #include "scene/scene.h"
 
+namespace {
+
+std::string quoted(const char* text) {
+  if (text == nullptr) return "null";
+  std::string out = "\"";
+  for (const char* c = text; *c != '\0'; ++c) {
+    if (*c == '"' || *c == '\\') out += '\\';
+    out += *c;
+  }
+  return out + "\"";
+}
+
+void listMenus() {
+  for (const int menu : {kMainMenu, kTurnMenu}) {
+    for (int row = 0; row < menuRowCount(menu); ++row) {
+      std::printf("{\"menu\":%d,\"row\":%d,\"value\":%d,\"label\":%s,\"labelWhenSet\":%s}\n", menu, row,
+                  menuRowValue(menu, row), quoted(menuRowLabel(menu, row)).c_str(),
+                  quoted(menuRowLabelWhenSet(menu, row)).c_str());
+    }
+  }
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--menu") == 0) {
+    listMenus();
+    return 0;
+  }
   openWindow(&argc, argv);
   initGl();
   onReshape(kWindowWidth, kWindowHeight);

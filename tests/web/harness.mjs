@@ -109,10 +109,18 @@ export const keyStep = (name) => {
   return { key, shift: key.length === 1 && key >= 'A' && key <= 'Z' };
 };
 
-// The desktop program's menu, top to bottom, with its entries' values.
-export const kMenu = [77, 79, 69, 49, 50, 80, 112, 'turns', 257, 258, 256, 113];
-export const kTurns = [88, 120, 89, 121, 90, 122];
-export const kMenuRows = { projection: 1, turns: 7, matrices: 8, eyeView: 9, resetView: 10 };
+// The desktop program's menus as its own table has them (velmora-replay
+// --menu): the main menu's values top to bottom (-1 the row that opens the
+// turns) and the turns', and the rows the checks choose, by what they run.
+const menus = run(config.replay, ['--menu']).split('\n').filter(Boolean).map((line) => JSON.parse(line));
+export const kMenu = menus.filter((row) => row.menu === 0).map((row) => row.value);
+export const kTurns = menus.filter((row) => row.menu === 1).map((row) => row.value);
+export const kMenuLabels = menus.filter((row) => row.menu === 0); // {label, labelWhenSet} by row
+const rowOf = (value) => kMenu.indexOf(value);
+export const kMenuRows = {
+  projection: rowOf(79), nearer: rowOf(80), farther: rowOf(112), turns: rowOf(-1), matrices: rowOf(257),
+  eyeView: rowOf(258), resetView: rowOf(256), quit: rowOf(113), last: kMenu.length - 1,
+};
 // The arrow keys' GLUT_KEY_ codes.
 export const kArrowCodes = { ArrowLeft: 100, ArrowUp: 101, ArrowRight: 102, ArrowDown: 103 };
 

@@ -2,8 +2,8 @@
 // named, each a function of a session: the page, the gallery's pictures, the
 // menu, keys and the wheel, ending, and a seeded random run.
 import {
-  check, config, countDifferences, desktopText, docsPicture, expectPicture, kArrowCodes, keyStep, kMenu, kMenuRows,
-  kTurns, noProblemsIn, readGallery,
+  check, config, countDifferences, desktopText, docsPicture, expectPicture, kArrowCodes, keyStep, kMenu, kMenuLabels,
+  kMenuRows, kTurns, noProblemsIn, readGallery,
 } from './harness.mjs';
 
 const kStartTolerance = 100; // pixels: long lines rasterised a little differently
@@ -70,9 +70,12 @@ async function theMenu(session) {
     const items = Array.from(menu.querySelectorAll('[role=menuitem]')).map((row) => row.textContent);
     return { role: menu.getAttribute('role'), items, open: !menu.hidden };
   });
-  check(rows.open && rows.role === 'menu' && rows.items.length === 12,
+  check(rows.open && rows.role === 'menu' && rows.items.length === kMenu.length,
     `${name} menu: ${rows.items.length} menuitems in a ${rows.role}, open ${rows.open}`);
-  check(rows.items[1] === 'Orthographic projection (O)', `${name} menu: row 2 says "${rows.items[1]}"`);
+  // In perspective the projection's row says what choosing it will do.
+  const projection = kMenuLabels[kMenuRows.projection];
+  check(rows.items[kMenuRows.projection] === projection.labelWhenSet,
+    `${name} menu: the projection's row says "${rows.items[kMenuRows.projection]}"`);
   await driver.input([{ key: 'Escape' }]);
   await session.waitMenu('menu', false);
   await session.settle();
@@ -92,8 +95,9 @@ async function theMenu(session) {
   await session.settle();
   expectPicture(name, 'menu-row-O-as-key', byMenu, await session.picture(), 0);
   await session.openMenu();
-  const label = await driver.evaluate(() => document.querySelectorAll('#menu [role=menuitem]')[1].textContent);
-  check(label === 'Perspective projection (O)', `${name} menu: after O row 2 says "${label}"`);
+  const label = await driver.evaluate((row) => document.querySelectorAll('#menu [role=menuitem]')[row].textContent,
+    kMenuRows.projection);
+  check(label === projection.label, `${name} menu: after O the projection's row says "${label}"`);
   await driver.input([{ key: 'Escape' }]);
   await session.waitMenu('menu', false);
   await driver.input([keyStep('o')]);
@@ -128,16 +132,22 @@ async function theMenu(session) {
 }
 
 // Keys and the wheel where no other check gives them: [what, input, events].
-// The menu's rows: M, O, E, 1, 2, P, p, the turns (X first), the two
-// displays, Reset view, Quit. A row a key too many away chooses another.
+// A row a key too many or too few away chooses another row.
 const kButton = { focus: 'menu-button' };
+const R = kMenuRows;
 const kKeyCases = [
-  ['the menu button: Enter opens it on its first row', [kButton, 'Return', 'Down', 'Return'], ['menu 79']],
-  ['Down opens it on the first row; End, then Up', [kButton, 'Down', 'End', 'Up*6', 'Return'], ['menu 80']],
-  ['Up opens it on the last row; Home, then Down', [kButton, 'Up', 'Home', 'Down*6', 'Return'], ['menu 112']],
-  ['Space opens it; Right opens the turns', [kButton, 'space', 'Down*7', 'Right', 'Return'], ['menu 88']],
-  ['Escape gives the focus back to the button', [kButton, 'Return', 'Escape', 'Return', 'Down', 'Return'], ['menu 79']],
-  ['the context-menu key opens it on its first row', [{ contextMenuKey: true }, 'Down', 'Return'], ['menu 79']],
+  ['the menu button: Enter opens it on its first row', [kButton, 'Return', `Down*${R.projection}`, 'Return'],
+    [`menu ${kMenu[R.projection]}`]],
+  ['Down opens it on the first row; End, then Up', [kButton, 'Down', 'End', `Up*${R.last - R.nearer}`, 'Return'],
+    [`menu ${kMenu[R.nearer]}`]],
+  ['Up opens it on the last row; Home, then Down', [kButton, 'Up', 'Home', `Down*${R.farther}`, 'Return'],
+    [`menu ${kMenu[R.farther]}`]],
+  ['Space opens it; Right opens the turns', [kButton, 'space', `Down*${R.turns}`, 'Right', 'Return'],
+    [`menu ${kTurns[0]}`]],
+  ['Escape gives the focus back to the button',
+    [kButton, 'Return', 'Escape', 'Return', `Down*${R.projection}`, 'Return'], [`menu ${kMenu[R.projection]}`]],
+  ['the context-menu key opens it on its first row', [{ contextMenuKey: true }, `Down*${R.projection}`, 'Return'],
+    [`menu ${kMenu[R.projection]}`]],
   ['the wheel over the matrices', [{ wheel: -100, at: [40, 40] }], ['wheel 3 40 40']],
   ['a touchpad\'s small steps add up to a notch', [20, 20, 20].map((dy) => ({ wheel: dy, at: [250, 250] })), ['wheel 4 250 250']],
 ];
@@ -272,7 +282,7 @@ function randomRun(count, session) {
       events.push(`wheel ${away ? 3 : 4} ${x} ${y}`);
     } else {
       flush();
-      const row = pick([0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10]);
+      const row = pick(kMenu.map((value, at) => at).filter((at) => at !== kMenuRows.quit));
       const subRow = row === kMenuRows.turns ? Math.floor(random() * kTurns.length) : -1;
       if (row === kMenuRows.matrices) matricesShown = !matricesShown;
       batches.push({ menu: [row, subRow] });
