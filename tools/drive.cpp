@@ -34,18 +34,10 @@
 #include <vector>
 
 #include "tools/gallery.h"
+#include "tools/json.h"
 #include "tools/xdrive.h"
 
 namespace {
-
-std::string quoted(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') out += '\\';
-    out += c;
-  }
-  return out + "\"";
-}
 
 // The gallery's rows as JSON lines, for the browsers' test; 1 if the table is unreadable or a row malformed.
 int listGallery(const std::string& table) {
@@ -58,8 +50,9 @@ int listGallery(const std::string& table) {
   for (const Shot& shot : shots) {
     std::string choices;
     for (const std::string& choice : shot.choices) choices += (choices.empty() ? "[" : ",[") + choice + "]";
-    std::printf("{\"name\":%s,\"choices\":[%s],\"keys\":%s,\"menuAt\":%s}\n", quoted(shot.name).c_str(),
-                choices.c_str(), quoted(shot.keys.empty() ? "" : shot.keys[0]).c_str(), quoted(shot.menuAt).c_str());
+    std::printf("{\"name\":%s,\"choices\":[%s],\"keys\":%s,\"menuAt\":%s}\n", jsonString(shot.name).c_str(),
+                choices.c_str(), jsonString(shot.keys.empty() ? "" : shot.keys[0]).c_str(),
+                jsonString(shot.menuAt).c_str());
   }
   return 0;
 }

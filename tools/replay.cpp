@@ -25,25 +25,19 @@
 #include "app/view_state.h"
 #include "nav/nav.h"
 #include "scene/scene.h"
+#include "tools/json.h"
 
 namespace {
 
-std::string quoted(const char* text) {
-  if (text == nullptr) return "null";
-  std::string out = "\"";
-  for (const char* c = text; *c != '\0'; ++c) {
-    if (*c == '"' || *c == '\\') out += '\\';
-    out += *c;
-  }
-  return out + "\"";
-}
+// A label, or null where a row has none.
+std::string label(const char* text) { return text == nullptr ? "null" : jsonString(text); }
 
 void listMenus() {
   for (const int menu : {kMainMenu, kTurnMenu}) {
     for (int row = 0; row < menuRowCount(menu); ++row) {
       std::printf("{\"menu\":%d,\"row\":%d,\"value\":%d,\"label\":%s,\"labelWhenSet\":%s}\n", menu, row,
-                  menuRowValue(menu, row), quoted(menuRowLabel(menu, row)).c_str(),
-                  quoted(menuRowLabelWhenSet(menu, row)).c_str());
+                  menuRowValue(menu, row), label(menuRowLabel(menu, row)).c_str(),
+                  label(menuRowLabelWhenSet(menu, row)).c_str());
     }
   }
 }

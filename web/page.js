@@ -272,6 +272,10 @@
   // --- The pointer: buttons, drags and the wheel, handed on as the desktop's toolkit does ---
   const GLUT_DOWN = 1;
   const GLUT_UP = 0;
+  // Button `button` down or up, and a move with a button held, at window pixels [x, y].
+  const mouse = (button, down, [x, y], modifiers = 0) =>
+    run(() => Module._velmoraMouse(button, down ? GLUT_DOWN : GLUT_UP, x, y, modifiers));
+  const motion = ([x, y]) => run(() => Module._velmoraMotion(x, y));
   // A client position as the program's window pixel: the drawing buffer's.
   function toBuffer(clientX, clientY) {
     const box = canvas.getBoundingClientRect();
@@ -309,8 +313,7 @@
     event.preventDefault(); // no text selection or paste while dragging
     canvas.focus({ preventScroll: true });
     state.buttons |= 1 << event.button;
-    const [x, y] = onCanvas(event);
-    run(() => Module._velmoraMouse(event.button, GLUT_DOWN, x, y, held(event)));
+    mouse(event.button, true, onCanvas(event), held(event));
   }, true);
 
   addListener.call(window, 'mouseup', (event) => {
@@ -321,14 +324,12 @@
     }
     if ((state.buttons & (1 << event.button)) === 0) return;
     state.buttons &= ~(1 << event.button);
-    const [x, y] = onCanvas(event);
-    run(() => Module._velmoraMouse(event.button, GLUT_UP, x, y, held(event)));
+    mouse(event.button, false, onCanvas(event), held(event));
   }, true);
 
   addListener.call(window, 'mousemove', (event) => {
     if (state.ended || state.buttons === 0 || menuOpen()) return;
-    const [x, y] = onCanvas(event);
-    run(() => Module._velmoraMotion(x, y));
+    motion(onCanvas(event));
   }, true);
 
   // A notch away from the user is button 3, towards button 4, each a press and
@@ -349,11 +350,11 @@
       notches = Math.trunc(wheelSum / 50);
       wheelSum -= notches * 50;
     }
-    const [x, y] = onCanvas(event);
+    const at = onCanvas(event);
     for (let i = 0; i < Math.abs(notches); ++i) {
       const button = notches < 0 ? 3 : 4;
-      run(() => Module._velmoraMouse(button, GLUT_DOWN, x, y, held(event)));
-      run(() => Module._velmoraMouse(button, GLUT_UP, x, y, held(event)));
+      mouse(button, true, at, held(event));
+      mouse(button, false, at, held(event));
     }
   }, { capture: true, passive: false });
 
@@ -393,7 +394,8 @@
   const touch = velmoraTouch({
     canvas,
     matrices: matricesText,
-    run,
+    mouse,
+    motion,
     toBuffer,
     openMenu: (clientX, clientY) => openMenu(clientX, clientY),
     closeMenu: () => closeMenu(true),

@@ -6,7 +6,7 @@
 // together, once per animation frame: a browser reports each finger's move as
 // an event of its own, and a midpoint taken after each would step back and forth.
 'use strict';
-// `page`: {canvas, matrices, run, toBuffer, openMenu, closeMenu, menuOpen,
+// `page`: {canvas, matrices, mouse, motion, toBuffer, openMenu, closeMenu, menuOpen,
 // isMenuControl, ended}, from web/page.js. Returns {cancel}, which ends the
 // gesture under way and ignores the fingers down until they are lifted.
 function velmoraTouch(page) {
@@ -14,8 +14,6 @@ function velmoraTouch(page) {
   const kLongPressSlop = 10; // CSS px a finger held for the menu may wander
   const kStep = 0.1; // scene units of one P or p
   const kMinSpread = 8; // CSS px: two fingers are never taken as closer than this
-  const GLUT_UP = 0;
-  const GLUT_DOWN = 1;
   const kLeft = 0;
   const kMiddle = 1;
   const kWheelAway = 3; // one P
@@ -26,8 +24,7 @@ function velmoraTouch(page) {
   let gesture = null; // {ids, button, at: buffer px handed on last, timer, start, spread, depth, steps}
   let frameAsked = false;
 
-  const press = (button, down, at) =>
-    page.run(() => Module._velmoraMouse(button, down ? GLUT_DOWN : GLUT_UP, at[0], at[1], 0));
+  const press = page.mouse;
   const pointsOf = (ids) => ids.map((id) => fingers.get(id));
   const spreadOf = ([a, b]) => Math.max(kMinSpread, Math.hypot(a[0] - b[0], a[1] - b[1]));
   // The gesture's point in client px: its finger, or its two fingers' midpoint.
@@ -78,7 +75,7 @@ function velmoraTouch(page) {
     const at = page.toBuffer(point[0], point[1]);
     if (at[0] !== gesture.at[0] || at[1] !== gesture.at[1]) {
       gesture.at = at;
-      page.run(() => Module._velmoraMotion(at[0], at[1]));
+      page.motion(at);
     }
     if (gesture.ids.length !== 2) return;
     const wanted = Math.round((gesture.depth - (gesture.depth * gesture.spread) / spreadOf(pointsOf(gesture.ids))) / kStep);
