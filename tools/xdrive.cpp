@@ -330,15 +330,19 @@ ScreenRect openSubmenu(RunningViewer& viewer, const ScreenRect& menu, int row, i
   pointAtRow(viewer, menu, row, rows);
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   Clock::time_point pointedAt = Clock::now();
+  std::chrono::milliseconds patience(1000);
   for (;;) {
     // Wine 10 now and then opens no submenu for a pointer already on its row
     // when the menu opened: the pointer leaves the row and comes back, as a
-    // person's would.
-    if (Clock::now() - pointedAt > std::chrono::seconds(1)) {
+    // person's would. Each time it waits twice as long before it moves again,
+    // so that a slow machine, on which the submenu's hover delay outlasts a
+    // second, is not interrupted for ever.
+    if (Clock::now() - pointedAt > patience) {
       pointAtRow(viewer, menu, row == 0 ? 1 : row - 1, rows);
       waitForFrames(viewer);
       pointAtRow(viewer, menu, row, rows);
       pointedAt = Clock::now();
+      patience *= 2;
     }
     for (const Window window : findNewWindows(viewer.display, nullptr, viewer.window)) {
       const ScreenRect found = rectOf(viewer.display, window);

@@ -58,6 +58,9 @@ export class HttpTransport {
       method,
       headers: { 'Content-Type': 'application/json' },
       body: body === undefined ? undefined : JSON.stringify(body),
+    }).catch((error) => {
+      // fetch says only "fetch failed"; why is in its cause (a reset, a timeout).
+      throw new Error(`WebDriver ${method} ${route}: ${error.message}: ${error.cause ? error.cause.message || error.cause : ''}`);
     });
     const answer = await response.json();
     if (!response.ok) throw new Error(`WebDriver ${method} ${route}: ${JSON.stringify(answer.value)}`);
