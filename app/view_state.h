@@ -6,6 +6,28 @@ struct Vec3f {
   float x, y, z;
 };
 
+// One factor of a move's product: a translation T(x, y, z), or a turn of
+// `degrees` about the axis 'x', 'y' or 'z'.
+struct MoveFactor {
+  char axis;  // 'T' for a translation
+  float degrees;
+  Vec3f by;
+};
+
+// Where the product puts the modelview matrix M as it was before the move.
+enum MoveSide { kMoveNone, kMoveOnLeft, kMoveOnRight, kMoveReplaces };  // E x M, M x E, E alone
+constexpr int kMoveFactorsMax = 4;
+constexpr int kMoveCauseSize = 48;
+
+// The last move that changed the modelview matrix, written as it was
+// multiplied: what made it and its factors, left to right.
+struct LastMove {
+  char cause[kMoveCauseSize];  // "" before the first move
+  MoveSide side;
+  int factorCount;
+  MoveFactor factors[kMoveFactorsMax];
+};
+
 struct ViewState {
   Vec3f sceneOffset;   // eye-space position of the scene origin, scene units
   float windowWidth;   // window width in pixels from the last reshape
@@ -16,10 +38,11 @@ struct ViewState {
   int showAxes;        // 1: the frame draws the axis gizmo
   int showMatrices;    // 1: the frame shows the projection, sceneOffset and modelview as text (menu only)
   int showEyeView;     // 1: the frame shows the scene and the eye from outside in an inset (menu only)
+  LastMove lastMove;   // shown with the matrices
 };
 
 // Starting values, before anything runs.
-constexpr ViewState kStartViewState = {{0.0f, 0.0f, -6.0f}, 1.0f, 1.0f, 0, 0, 1, 1, 0, 0};
+constexpr ViewState kStartViewState = {{0.0f, 0.0f, -6.0f}, 1.0f, 1.0f, 0, 0, 1, 1, 0, 0, {}};
 
 extern ViewState view;
 extern float savedModelview[16];  // column-major, as GL_MODELVIEW_MATRIX gives it

@@ -1,8 +1,8 @@
 #include <cstdlib>
 
 #include "app/gl.h"
-#include "app/startup.h"
 #include "app/view_state.h"
+#include "nav/last_move.h"
 #include "nav/nav.h"
 
 namespace {
@@ -10,16 +10,16 @@ namespace {
 // What one arrow key does in each mode.
 struct ArrowMove {
   int key;
+  const char* name;
   double panX, panY;   // pan mode: eye-space step, scene units
-  float turn;          // orbit mode: degrees about the eye axis below
-  float axisX, axisY;  // orbit axis in eye space
+  float turnX, turnY;  // orbit mode: degrees about the eye's x or y axis
 };
 
 const ArrowMove kArrowMoves[] = {
-    {GLUT_KEY_LEFT, -kMoveStep, 0.0, -kTurnStep, 0.0f, 1.0f},
-    {GLUT_KEY_UP, 0.0, kMoveStep, -kTurnStep, 1.0f, 0.0f},
-    {GLUT_KEY_RIGHT, kMoveStep, 0.0, kTurnStep, 0.0f, 1.0f},
-    {GLUT_KEY_DOWN, 0.0, -kMoveStep, kTurnStep, 1.0f, 0.0f},
+    {GLUT_KEY_LEFT, "Left", -kMoveStep, 0.0, 0.0f, -kTurnStep},
+    {GLUT_KEY_UP, "Up", 0.0, kMoveStep, -kTurnStep, 0.0f},
+    {GLUT_KEY_RIGHT, "Right", kMoveStep, 0.0, 0.0f, kTurnStep},
+    {GLUT_KEY_DOWN, "Down", 0.0, -kMoveStep, kTurnStep, 0.0f},
 };
 
 // The special keys the toolkit defines besides the arrows; each ends the program.
@@ -41,6 +41,7 @@ float stepped(float value, double step) { return static_cast<float>(static_cast<
 
 // An eye-space move is E x M: save M, build E from the identity, multiply M back in.
 void beginEyeMove() {
+  beginMoveRecord(kMoveOnLeft);
   glGetFloatv(GL_MODELVIEW_MATRIX, savedModelview);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
@@ -48,22 +49,23 @@ void beginEyeMove() {
 
 void endEyeMove() { glMultMatrixf(savedModelview); }
 
-void translateBy(const Vec3f& v, float sign) { glTranslatef(sign * v.x, sign * v.y, sign * v.z); }
+void translateBy(const Vec3f& v, float sign) { translateRecorded(sign * v.x, sign * v.y, sign * v.z); }
 
 }  // namespace
 
-void orbitBy(float degrees, float axisX, float axisY) {
+void orbitBy(float degreesX, float degreesY) {
   beginEyeMove();
-  // Turn about the eye axis through the scene origin, which stays in place.
+  // Turns about the eye's axes through the scene origin, which stays in place.
   translateBy(view.sceneOffset, 1.0f);
-  glRotatef(degrees, axisX, axisY, 0.0f);
+  if (degreesX != 0.0f) rotateRecorded(degreesX, 'x');
+  if (degreesY != 0.0f) rotateRecorded(degreesY, 'y');
   translateBy(view.sceneOffset, -1.0f);
   endEyeMove();
 }
 
 void panBy(double dx, double dy) {
   beginEyeMove();
-  glTranslatef(static_cast<float>(dx), static_cast<float>(dy), 0.0f);
+  translateRecorded(static_cast<float>(dx), static_cast<float>(dy), 0.0f);
   view.sceneOffset.x = stepped(view.sceneOffset.x, dx);
   view.sceneOffset.y = stepped(view.sceneOffset.y, dy);
   endEyeMove();
@@ -71,7 +73,10 @@ void panBy(double dx, double dy) {
 
 void resetView() {
   view.sceneOffset = kStartViewState.sceneOffset;
-  placeScene();
+  beginMoveRecord(kMoveReplaces);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  translateBy(view.sceneOffset, 1.0f);
 }
 
 void onSpecialKey(int key, int /*x*/, int /*y*/) {
@@ -83,15 +88,17 @@ void onSpecialKey(int key, int /*x*/, int /*y*/) {
     return;  // not a key of ours: the view stays exactly as it was
   }
   if (view.panMode != 0) {
+    nameNextMove("%s arrow, pan", move->name);
     panBy(move->panX, move->panY);
   } else {
-    orbitBy(move->turn, move->axisX, move->axisY);
+    nameNextMove("%s arrow, orbit", move->name);
+    orbitBy(move->turnX, move->turnY);
   }
 }
 
 void dolly(double dz) {
   beginEyeMove();
   view.sceneOffset.z = stepped(view.sceneOffset.z, dz);
-  glTranslatef(0.0f, 0.0f, static_cast<float>(dz));
+  translateRecorded(0.0f, 0.0f, static_cast<float>(dz));
   endEyeMove();
 }

@@ -3,6 +3,7 @@
 #include "app/gl.h"
 #include "app/projection.h"
 #include "app/view_state.h"
+#include "nav/last_move.h"
 #include "nav/nav.h"
 
 namespace {
@@ -11,13 +12,12 @@ namespace {
 struct ModelTurn {
   unsigned char key;
   float angle;  // degrees
-  float axisX, axisY, axisZ;
+  char axis;
 };
 
 const ModelTurn kModelTurns[] = {
-    {'X', kTurnStep, 1, 0, 0}, {'x', -kTurnStep, 1, 0, 0},  //
-    {'Y', kTurnStep, 0, 1, 0}, {'y', -kTurnStep, 0, 1, 0},  //
-    {'Z', kTurnStep, 0, 0, 1}, {'z', -kTurnStep, 0, 0, 1},
+    {'X', kTurnStep, 'x'},  {'x', -kTurnStep, 'x'}, {'Y', kTurnStep, 'y'},
+    {'y', -kTurnStep, 'y'}, {'Z', kTurnStep, 'z'},  {'z', -kTurnStep, 'z'},
 };
 
 // Multiplies on the right of the modelview matrix, so the scene turns about
@@ -25,7 +25,8 @@ const ModelTurn kModelTurns[] = {
 bool turnModel(unsigned char key) {
   for (const ModelTurn& turn : kModelTurns) {
     if (turn.key == key) {
-      glRotatef(turn.angle, turn.axisX, turn.axisY, turn.axisZ);
+      beginMoveRecord(kMoveOnRight);
+      rotateRecorded(turn.angle, turn.axis);
       return true;
     }
   }
@@ -35,6 +36,11 @@ bool turnModel(unsigned char key) {
 }  // namespace
 
 void onKey(unsigned char key, int /*x*/, int /*y*/) {
+  nameNextMove("key %c", key);
+  runKeyCommand(key);
+}
+
+void runKeyCommand(unsigned char key) {
   switch (key) {
     case '1': view.fullAxes = 0; return;
     case '2': view.fullAxes = 1; return;

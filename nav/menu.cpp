@@ -1,5 +1,8 @@
+#include <initializer_list>
+
 #include "app/gl.h"
 #include "app/view_state.h"
+#include "nav/last_move.h"
 #include "nav/nav.h"
 
 namespace {
@@ -72,6 +75,14 @@ const char* labelOf(const MenuEntry& entry) {
   return (entry.flag != nullptr && *entry.flag != 0) ? entry.labelWhenSet : entry.label;
 }
 
+// The label of the row, in either menu, that runs `value`.
+const char* rowLabelOf(int value) {
+  for (const int menu : {kMainMenu, kTurnMenu})
+    for (int row = 0; row < menuRowCount(menu); ++row)
+      if (entryAt(menu, row)->value == value) return labelOf(*entryAt(menu, row));
+  return "";
+}
+
 // The toolkit ends the program if a menu is changed while it is open, so a
 // change made then (a key pressed meanwhile) is caught up when it closes.
 void onMenuStatus(int status, int /*x*/, int /*y*/) {
@@ -130,6 +141,7 @@ void onMenu(int value) {
   if (viewWindow != 0 && glutGetWindow() != viewWindow) {
     glutSetWindow(viewWindow);
   }
+  nameNextMove("menu, %s", rowLabelOf(value));
   switch (value) {
     case kMenuResetView: resetView(); return;
     case kMenuShowMatrices:
@@ -142,7 +154,7 @@ void onMenu(int value) {
       return;
     default:
       if (value >= 0 && value <= 255) {
-        onKey(static_cast<unsigned char>(value), 0, 0);
+        runKeyCommand(static_cast<unsigned char>(value));
       }
   }
 }

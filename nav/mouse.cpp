@@ -3,6 +3,7 @@
 #include "app/gl.h"
 #include "app/projection.h"
 #include "app/view_state.h"
+#include "nav/last_move.h"
 #include "nav/nav.h"
 
 namespace {
@@ -18,9 +19,10 @@ struct Drag {
   DragKind kind;
   int button;
   int x, y;
+  const char* name;
 };
 
-Drag drag = {DragKind::none, 0, 0, 0};
+Drag drag = {DragKind::none, 0, 0, 0, ""};
 
 // The viewport's size in pixels: it is the window's, and 0 while the window has no height.
 void viewportSize(int* width, int* height) {
@@ -48,7 +50,8 @@ void panUnitsPerPixel(int width, int height, double* perX, double* perY) {
 
 void mouseButton(int button, int state, bool shift, int x, int y) {
   if ((button == kWheelAway || button == kWheelTowards) && state == GLUT_DOWN) {
-    onKey(button == kWheelAway ? 'P' : 'p', x, y);
+    nameNextMove(button == kWheelAway ? "wheel, nearer (P)" : "wheel, farther (p)");
+    runKeyCommand(button == kWheelAway ? 'P' : 'p');
     return;
   }
   if (state == GLUT_UP && drag.kind != DragKind::none && button == drag.button) {
@@ -59,9 +62,10 @@ void mouseButton(int button, int state, bool shift, int x, int y) {
     return;
   }
   if (button == GLUT_LEFT_BUTTON) {
-    drag = {shift ? DragKind::pan : DragKind::orbit, button, x, y};
+    drag = shift ? Drag{DragKind::pan, button, x, y, "Shift+left drag, pan"}
+                 : Drag{DragKind::orbit, button, x, y, "left drag, orbit"};
   } else if (button == GLUT_MIDDLE_BUTTON) {
-    drag = {DragKind::pan, button, x, y};
+    drag = {DragKind::pan, button, x, y, "middle drag, pan"};
   }
 }
 
@@ -82,11 +86,11 @@ void onMouseDrag(int x, int y) {
   if (width <= 0 || height <= 0 || (dx == 0 && dy == 0)) {
     return;
   }
+  nameNextMove("%s", drag.name);
   if (drag.kind == DragKind::orbit) {
     // As the arrow keys: right turns like Right about the eye's y axis, down like Down about its x axis.
     const double degreesPerPixel = kDragTurnPerHeight / height;
-    if (dx != 0) orbitBy(static_cast<float>(dx * degreesPerPixel), 0.0f, 1.0f);
-    if (dy != 0) orbitBy(static_cast<float>(dy * degreesPerPixel), 1.0f, 0.0f);
+    orbitBy(static_cast<float>(dy * degreesPerPixel), static_cast<float>(dx * degreesPerPixel));
   } else {
     double perX = 0.0, perY = 0.0;
     panUnitsPerPixel(width, height, &perX, &perY);

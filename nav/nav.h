@@ -13,9 +13,10 @@ void onSpecialKey(int key, int x, int y);
 void dolly(double dz);
 
 // The eye-space moves the arrow keys and the mouse share. orbitBy turns the
-// scene about the eye axis (axisX, axisY, 0) through the scene origin; panBy
-// slides it across the screen and moves sceneOffset with it.
-void orbitBy(float degrees, float axisX, float axisY);
+// scene through the scene origin about the eye's y axis by degreesY, then
+// about its x axis by degreesX (a zero turn is left out); panBy slides it
+// across the screen and moves sceneOffset with it.
+void orbitBy(float degreesX, float degreesY);
 void panBy(double dx, double dy);
 
 // Back to the starting view: the scene 6 units in front of the eye, no turns.
@@ -63,3 +64,5 @@ void registerMouse();
 // Keyboard callback: toggles, the projection, the dolly, the model-axis
 // turns; every character without a binding ends the program.
 void onKey(unsigned char key, int x, int y);
+// What the key runs, for the menu and the wheel, which name their moves themselves.
+void runKeyCommand(unsigned char key);

@@ -24,13 +24,17 @@ void drawScene();
 // The view as text: the projection as set, sceneOffset and the modelview
 // matrix as four rows the way it reads on paper (row i holds elements i, i+4,
 // i+8 and i+12 of the column-major array), in aligned columns of fixed
-// decimals, never "-0.000".
-constexpr int kViewTextLines = 11;
-constexpr int kViewTextColumns = 48;  // room for each line and its end
+// decimals, never "-0.000"; then the last move: a title naming what made it
+// and the product that made the modelview matrix from the one before, M, on
+// one line or, where it is long, two.
+constexpr int kViewTextLines = 14;
+constexpr int kViewTextColumns = 72;  // room for each line and its end
 struct ViewText {
   char lines[kViewTextLines][kViewTextColumns];
 };
 void formatViewText(const ViewState& state, const float modelview[16], ViewText* text);
+// The lines shown: up to the last that holds anything.
+int viewTextLinesUsed(const ViewText& text);
 
 // Draws that text over the window's top-left corner on a dark backing. Leaves
 // every GL state as it found it.

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/gl.h"
@@ -15,7 +16,19 @@ constexpr int kMinFieldWidth = 7;  // " -0.500": a sign, a digit, the point, the
 constexpr int kNumberSize = 64;    // room for any float printed with its decimals
 
 // Lines of the text.
-enum Line { kProjection, kProjection1, kProjection2, kProjection3, kOffsetTitle, kOffset, kModelviewTitle, kRow0 };
+enum Line {
+  kProjection,
+  kProjection1,
+  kProjection2,
+  kProjection3,
+  kOffsetTitle,
+  kOffset,
+  kModelviewTitle,
+  kRow0,
+  kMoveTitle = kRow0 + 4,
+  kProduct,  // and the line after it, where a long product goes on
+};
+constexpr int kProductWidth = 60;  // columns a product line fills before it goes on to the next (at most 492 pixels)
 
 // The font and the layout of the text over the window's top-left corner, pixels.
 void* const kFont = GLUT_BITMAP_8_BY_13;
@@ -48,6 +61,52 @@ void appendFields(char* line, const char numbers[][kNumberSize], int count, int 
   for (int i = 0; i < count; ++i) {
     const std::size_t used = std::strlen(line);
     std::snprintf(line + used, kViewTextColumns - used, "%*s", width, numbers[i]);
+  }
+}
+
+// Degrees as written shortest: the fewest digits that give the float back.
+void formatDegrees(float degrees, char* out) {
+  for (int digits = 1; digits <= 9; ++digits) {
+    std::snprintf(out, kNumberSize, "%.*g", digits, static_cast<double>(degrees));
+    if (std::strtof(out, nullptr) == degrees) return;
+  }
+}
+
+// One factor of a product: T(x, y, z) with the display's decimals, or Rx(a), Ry(a), Rz(a).
+void formatFactor(const MoveFactor& factor, char* out) {
+  char a[kNumberSize], b[kNumberSize], c[kNumberSize];
+  if (factor.axis == 'T') {
+    formatNumber(factor.by.x, a);
+    formatNumber(factor.by.y, b);
+    formatNumber(factor.by.z, c);
+    std::snprintf(out, 3 * kNumberSize, "T(%s, %s, %s)", a, b, c);
+  } else {
+    formatDegrees(factor.degrees, a);
+    std::snprintf(out, 3 * kNumberSize, "R%c(%s)", factor.axis, a);
+  }
+}
+
+// The last move as the product that made the modelview matrix M, its words
+// separated by one space, going on to the next line where a line is full.
+void formatProduct(const LastMove& move, char (*lines)[kViewTextColumns]) {
+  const char* words[2 * kMoveFactorsMax + 4] = {"M", "="};
+  char factors[kMoveFactorsMax][3 * kNumberSize];
+  int count = 2;
+  if (move.side == kMoveOnRight) words[count++] = "M";
+  for (int i = 0; i < move.factorCount; ++i) {
+    formatFactor(move.factors[i], factors[i]);
+    words[count++] = factors[i];
+  }
+  if (move.side == kMoveOnLeft) words[count++] = "M";
+  int line = kProduct;
+  setLine(lines[line], " ");
+  for (int i = 0; i < count; ++i) {
+    const std::size_t used = std::strlen(lines[line]);
+    if (i > 2 && used + 1 + std::strlen(words[i]) > kProductWidth && line == kProduct) {
+      setLine(lines[++line], "     %s", words[i]);  // under the first factor
+    } else {
+      std::snprintf(lines[line] + used, kViewTextColumns - used, "%s%s", i > 0 ? " " : "", words[i]);
+    }
   }
 }
 
@@ -95,6 +154,21 @@ void formatViewText(const ViewState& state, const float modelview[16], ViewText*
   appendFields(lines[kOffset], offset, 3, width);
   setLine(lines[kModelviewTitle], "Modelview");
   for (int row = 0; row < 4; ++row) appendFields(lines[kRow0 + row], rows[row], 4, width);
+
+  const LastMove& move = state.lastMove;
+  if (move.side == kMoveNone) {
+    setLine(lines[kMoveTitle], "Last move: none yet");
+  } else {
+    setLine(lines[kMoveTitle], "Last move: %s", move.cause);
+    formatProduct(move, lines);
+  }
+}
+
+int viewTextLinesUsed(const ViewText& text) {
+  int used = 0;
+  for (int i = 0; i < kViewTextLines; ++i)
+    if (text.lines[i][0] != '\0') used = i + 1;
+  return used;
 }
 
 void drawViewText() {
@@ -108,8 +182,9 @@ void drawViewText() {
   glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
   ViewText text;
   formatViewText(view, modelview, &text);
+  const int used = viewTextLinesUsed(text);
   std::size_t longest = 0;
-  for (const auto& line : text.lines) longest = std::max(longest, std::strlen(line));
+  for (int i = 0; i < used; ++i) longest = std::max(longest, std::strlen(text.lines[i]));
 
   glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_TRANSFORM_BIT | GL_POLYGON_BIT);
   pushBothMatrices();
@@ -121,11 +196,11 @@ void drawViewText() {
   glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 
   const int boxWidth = 2 * kMargin + kCharWidth * static_cast<int>(longest);
-  const int boxHeight = 2 * kMargin + kLineHeight * kViewTextLines;
+  const int boxHeight = 2 * kMargin + kLineHeight * used;
   glColor3fv(kBackingColour);
   glRecti(0, height - boxHeight, boxWidth, height);
-  for (int i = 0; i < kViewTextLines; ++i) {
-    const bool title = i == kProjection || i == kOffsetTitle || i == kModelviewTitle;
+  for (int i = 0; i < used; ++i) {
+    const bool title = i == kProjection || i == kOffsetTitle || i == kModelviewTitle || i == kMoveTitle;
     glColor3fv(title ? kTitleColour : kTextColour);  // the raster position takes the colour current now
     glRasterPos2i(kMargin, height - kMargin - kAscent - i * kLineHeight);
     for (const char* c = text.lines[i]; *c != '\0'; ++c) glutBitmapCharacter(kFont, *c);

@@ -128,6 +128,8 @@ TEST(Property, RandomEventSequencesKeepTheViewSound) {
     glm::dvec3 offset(view.sceneOffset.x, view.sceneOffset.y, view.sceneOffset.z);
     double allowed = 1e-8 * (1.0 + glm::length(offset));
     for (int i = 0; i < kEventsPerSeed; ++i) {
+      const glm::dmat4 before = readMatrix(GL_MODELVIEW_MATRIX);
+      const ShownMove prior = readShownMove();
       const std::string event = applyRandomEvent(rng);
       setCrashContext("random events, seed %d, event %d (%s)", seed, i, event.c_str());
       // Steps of 0.1 keep float rounding far below an ulp a step; a dragged pan
@@ -138,6 +140,16 @@ TEST(Property, RandomEventSequencesKeepTheViewSound) {
       offset = now;
       const std::string problem = checkState(allowed);
       ASSERT_EQ(problem, "") << "seed " << seed << ", event " << i << " (" << event << ")";
+      // A move shows the product that made the matrix from the one before,
+      // its numbers to the display's decimals.
+      const ShownMove shown = readShownMove();
+      const glm::dmat4 after = readMatrix(GL_MODELVIEW_MATRIX);
+      if (maxDiff(before, after) == 0.0 && shown.title == prior.title && shown.product == prior.product) continue;
+      double largest = 0.0;
+      for (int k = 0; k < 16; ++k) largest = std::fmax(largest, std::fabs(after[k / 4][k % 4]));
+      ASSERT_EQ(shown.problem, "") << "seed " << seed << ", event " << i << " (" << event << ")";
+      ASSERT_LT(maxDiff(shown.applyTo(before), after), 0.002 + 1e-6 * largest)
+          << "seed " << seed << ", event " << i << " (" << event << "): " << shown.title << ": " << shown.product;
     }
   }
 }

@@ -84,6 +84,6 @@ int main(int argc, char** argv) {
   glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
   ViewText text;
   formatViewText(view, modelview, &text);
-  for (const auto& l : text.lines) std::printf("%s\n", l);
+  for (int i = 0; i < viewTextLinesUsed(text); ++i) std::printf("%s\n", text.lines[i]);
   return 0;
 }
