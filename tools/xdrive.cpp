@@ -319,6 +319,12 @@ void highlightRow(RunningViewer& viewer, const ScreenRect& menu, int row, int ro
 ScreenRect openMenu(RunningViewer& viewer, int x, int y, int row, int rows) {
   movePointer(viewer, x, y);
   clickButton(viewer, 3);
+  // The toolkit opens the menu where the pointer is when it takes the click,
+  // so the pointer stays until the viewer has drawn after it. Only then is a
+  // menu window on the screen this click's: Wine 10 leaves a closed menu's
+  // window there, which would be found at once, and pointing at its rows
+  // before a slow viewer takes the click opens the new menu somewhere else.
+  waitForFrames(viewer);
   ScreenRect menu;
   if (!waitForMenu(viewer, true, &menu)) return {};
   if (row >= 0 && rows > 0) highlightRow(viewer, menu, row, rows);
@@ -332,11 +338,9 @@ ScreenRect openSubmenu(RunningViewer& viewer, const ScreenRect& menu, int row, i
   Clock::time_point pointedAt = Clock::now();
   std::chrono::milliseconds patience(1000);
   for (;;) {
-    // Wine 10 now and then opens no submenu for a pointer already on its row
-    // when the menu opened: the pointer leaves the row and comes back, as a
-    // person's would. Each time it waits twice as long before it moves again,
-    // so that a slow machine, on which the submenu's hover delay outlasts a
-    // second, is not interrupted for ever.
+    // A submenu that has not come out: the pointer leaves the row and comes
+    // back, as a person's would, waiting twice as long each time before it
+    // moves again, so a slow viewer is not interrupted for ever.
     if (Clock::now() - pointedAt > patience) {
       pointAtRow(viewer, menu, row == 0 ? 1 : row - 1, rows);
       waitForFrames(viewer);
