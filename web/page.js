@@ -461,7 +461,6 @@
     ended: () => state.ended,
     afterFrames: (count) => new Promise((resolve) => state.waiters.push({ frames: state.frames + count, resolve })),
     picture: () => new Promise((resolve) => state.captures.push(resolve)),
-    text: () => state.text,
   };
 
   window.Module = {

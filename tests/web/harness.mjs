@@ -165,6 +165,15 @@ export class Session {
     await this.d.evaluate(() => window.velmora.afterFrames(2));
   }
 
+  // The matrices as the page shows them: the element's own text, as a screen
+  // reader reads it, or '' while it is hidden.
+  async shownText() {
+    return this.d.evaluate(() => {
+      const matrices = document.getElementById('matrices');
+      return matrices.hidden ? '' : matrices.innerText;
+    });
+  }
+
   async picture() {
     const p = await this.d.evaluate(() => window.velmora.picture());
     return { width: p.width, height: p.height, rgb: Buffer.from(p.rgb, 'base64') };

@@ -41,13 +41,13 @@ async function theGallery(session) {
     if (row.name === 'start' || row.menuAt) continue; // the open menu is the page's own HTML
     await session.open();
     await session.give(row);
-    if (row.name === 'matrices') {
+    if (row.choices.some(([, , entry]) => entry === kMenuRows.matrices)) {
       const events = [...row.choices.map(([, , entry]) => `menu ${kMenu[entry]}`)];
       for (const step of session.steps(row.keys)) {
         const arrow = kArrowCodes[step.key];
         events.push(arrow ? `special ${arrow}` : `key ${step.key.charCodeAt(0)}`);
       }
-      const text = await driver.evaluate(() => window.velmora.text());
+      const text = await session.shownText();
       check(text === desktopText(events), `${name} matrices: the page shows\n${text}the desktop\n${desktopText(events)}`);
       continue;
     }
@@ -114,10 +114,10 @@ async function theMenu(session) {
 
   await session.choose(kMenuRows.matrices);
   const shown = await driver.evaluate(() => ({
-    text: window.velmora.text(),
     visible: !document.getElementById('matrices').hidden,
     selectable: getComputedStyle(document.getElementById('matrices')).userSelect,
   }));
+  shown.text = await session.shownText();
   const expected = desktopText(['special 102', 'key 120', 'key 88', 'menu 256', 'menu 257']);
   check(shown.visible && shown.text === expected, `${name}: the matrices show\n${shown.text}not\n${expected}`);
   check(shown.selectable !== 'none', `${name}: the matrices cannot be selected`);
@@ -182,7 +182,7 @@ async function keysAndTheWheel(session) {
     }
     await session.settle();
     given.push(...events);
-    const text = await driver.evaluate(() => window.velmora.text());
+    const text = await session.shownText();
     check(text === desktopText(given), `${name}, ${what}: the page shows\n${text}the desktop\n${desktopText(given)}`);
   }
   await noProblemsIn(name, 'keys and the wheel', session);
@@ -304,13 +304,13 @@ async function aRandomRun(session) {
     else await driver.input(batch.steps);
   }
   await session.settle();
-  if ((await driver.evaluate(() => window.velmora.text())) === '') {
+  if ((await session.shownText()) === '') {
     await session.choose(kMenuRows.matrices);
     run.events.push(`menu ${kMenu[kMenuRows.matrices]}`);
   }
   const before = await driver.evaluate(() => window.velmora.frames());
   await session.settle();
-  const text = await driver.evaluate(() => window.velmora.text());
+  const text = await session.shownText();
   const desktop = desktopText(run.events);
   check(!(await driver.evaluate(() => window.velmora.ended())), `${name} random run: the program ended`);
   check((await driver.evaluate(() => window.velmora.frames())) > before, `${name} random run: drawing stopped`);

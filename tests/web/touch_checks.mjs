@@ -73,7 +73,7 @@ export async function testSharpAndTouch(name) {
     const events = [`reshape ${width} ${height}`];
     const expectEvents = async (what) => {
       await session.settle();
-      const text = await driver.evaluate(() => window.velmora.text());
+      const text = await session.shownText();
       check(text === desktopText(events), `${where}, ${what}: the page shows\n${text}the desktop\n${desktopText(events)}`);
     };
 
@@ -129,7 +129,7 @@ export async function testSharpAndTouch(name) {
     const c = at(250, 250);
     await driver.input([fingers({ move: shift(c, -40, 0) }, { move: shift(c, 40, 0) }), fingers({ down: true }, { down: true }),
       fingers({ move: shift(c, -80, 0) }, { move: shift(c, 80, 0) }), fingers({ up: true }, { up: true })]);
-    for (let i = 0; i < Math.round((6 - 6 / 2) / 0.1); ++i) events.push('key 80'); // twice as far apart
+    for (let i = 0; i < Math.round((6 - 6 / 2) / 0.1); ++i) events.push('wheel 3 0 0'); // twice as far apart: notches nearer
     await expectEvents('fingers spread twice as far apart');
     const [d0, d1, d2, e] = [at(200, 350), at(240, 300), at(300, 330), at(100, 100)];
     await driver.input([finger({ move: d0 }), finger({ down: true }), finger({ move: d1 }),
