@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <glm/gtc/matrix_transform.hpp>
 
 #include <gtest/gtest.h>
@@ -141,80 +142,50 @@ double maxDiff(const glm::dmat4& a, const glm::dmat4& b) {
   return d;
 }
 
-namespace {
-
-// One factor as written: T(x, y, z) or Rx(a), Ry(a), Rz(a) in degrees; its
-// length in characters, 0 if it is neither.
-int parseFactor(const char* text, glm::dmat4* factor) {
-  double x = 0, y = 0, z = 0;
-  char axis = 0;
-  int used = 0;
-  if (std::sscanf(text, "T(%lf, %lf, %lf)%n", &x, &y, &z, &used) == 3 && used > 0) {
-    *factor = glm::translate(glm::dmat4(1.0), {x, y, z});
-  } else if (std::sscanf(text, "R%c(%lf)%n", &axis, &x, &used) == 2 && used > 0 && axis >= 'x' && axis <= 'z') {
-    *factor = glm::rotate(glm::dmat4(1.0), glm::radians(x), {axis == 'x', axis == 'y', axis == 'z'});
-  } else {
-    return 0;
-  }
-  return used;
-}
-
-}  // namespace
-
-glm::dmat4 ShownMove::applyTo(const glm::dmat4& before) const {
-  glm::dmat4 made(1.0);
-  for (const glm::dmat4& f : left) made = made * f;
-  if (hasOld) made = made * before;
-  for (const glm::dmat4& f : right) made = made * f;
-  return made;
-}
-
 ShownMove readShownMove() {
   float modelview[16];
   glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
   ViewText text;
   formatViewText(view, modelview, &text);
   ShownMove move;
-  int title = -1, rows = -1;
-  for (int i = 0; i < kViewTextLines; ++i) {
-    const std::string line = text.lines[i];
-    if (line == "Modelview") rows = i + 1;
-    if (line.rfind("Last move: ", 0) == 0) title = i;
-  }
-  if (rows < 0 || title < 0) {
-    move.problem = "no modelview or no last move in the text";
-    return move;
-  }
-  for (int row = 0; row < 4; ++row)
-    if (std::sscanf(text.lines[rows + row], "%lf %lf %lf %lf", &move.shown[0][row], &move.shown[1][row],
-                    &move.shown[2][row], &move.shown[3][row]) != 4)
-      move.problem = std::string("a modelview row does not read: ") + text.lines[rows + row];
-  move.title = text.lines[title];
-  for (int i = title + 1; i < kViewTextLines && text.lines[i][0] != '\0'; ++i) {
+  int i = 0;
+  while (i < kViewTextLines && std::strncmp(text.lines[i], "Last move: ", 11) != 0) ++i;
+  if (i < kViewTextLines) move.title = text.lines[i];
+  for (++i; i < kViewTextLines && text.lines[i][0] != '\0'; ++i) {
     const std::string line = text.lines[i];
     move.widest = std::max(move.widest, static_cast<int>(line.size()));
     move.product += (move.product.empty() ? "" : " ") + line.substr(line.find_first_not_of(' '));
   }
-  if (move.product.empty()) return move;
-  if (move.product.rfind("M = ", 0) != 0) {
-    move.problem = "the product does not begin with 'M = ': " + move.product;
-    return move;
-  }
-  for (std::size_t at = 4; at < move.product.size();) {
-    glm::dmat4 factor;
-    if (move.product.compare(at, 1, "M") == 0 && !move.hasOld) {
-      move.hasOld = true;
-      at += 1;
-    } else if (const int used = parseFactor(move.product.c_str() + at, &factor)) {
-      (move.hasOld ? move.right : move.left).push_back(factor);
-      at += static_cast<std::size_t>(used);
-    } else {
-      move.problem = "the product does not read at '" + move.product.substr(at) + "'";
-      return move;
-    }
-    if (at < move.product.size() && move.product[at++] != ' ') move.problem = "factors not separated by one space";
-  }
   return move;
+}
+
+bool applyProduct(const std::string& product, const glm::dmat4& before, glm::dmat4* made) {
+  if (product.rfind("M = ", 0) != 0) return false;
+  glm::dmat4 left(1.0), right(1.0);
+  bool old = false;
+  for (const char* at = product.c_str() + 4; *at != '\0';) {
+    double x = 0, y = 0, z = 0;
+    char axis[2] = "";
+    int used = 0;
+    glm::dmat4 factor(1.0);
+    if (*at == 'M' && !old) {
+      old = true;
+      used = 1;
+    } else if (std::sscanf(at, "T(%lf, %lf, %lf)%n", &x, &y, &z, &used) == 3) {
+      factor = glm::translate(factor, {x, y, z});
+    } else if (std::sscanf(at, "R%1[xyz](%lf)%n", axis, &x, &used) == 2) {
+      factor = glm::rotate(factor, glm::radians(x), {axis[0] == 'x', axis[0] == 'y', axis[0] == 'z'});
+    }
+    if (used == 0) return false;
+    (old ? right : left) *= factor;
+    at += used;
+    if (*at == ' ' && at[1] != ' ')
+      ++at;
+    else if (*at != '\0')
+      return false;  // factors are separated by one space
+  }
+  *made = old ? left * before * right : left;
+  return true;
 }
 
 int main(int argc, char** argv) {

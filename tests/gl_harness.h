@@ -52,15 +52,13 @@ glm::dmat4 oracleStartModelview();
 // Largest absolute difference between two matrices.
 double maxDiff(const glm::dmat4& a, const glm::dmat4& b);
 
-// The matrices display's last move, read back from the text it shows now:
-// its title, its product with the lines joined, and the modelview the rows
-// show. `problem` says what could not be read.
+// The matrices display's last move as it shows it now: its title and its
+// product, the product's lines joined, and the longest of those lines.
 struct ShownMove {
-  std::string title, product, problem;
-  int widest = 0;                                      // the longest product line, in characters
-  glm::dmat4 shown{1.0};                               // the modelview as its rows show it
-  bool hasOld = false;                                 // the product holds the old matrix M
-  std::vector<glm::dmat4> left, right;                 // its factors left and right of M, as glm builds them
-  glm::dmat4 applyTo(const glm::dmat4& before) const;  // the product with `before` for M
+  std::string title, product;
+  int widest = 0;
 };
 ShownMove readShownMove();
+// The product read back with glm, with `before` for the old matrix M; false
+// where it does not read.
+bool applyProduct(const std::string& product, const glm::dmat4& before, glm::dmat4* made);
