@@ -12,8 +12,9 @@
 namespace {
 
 constexpr int kDecimals = 3;
-constexpr int kMinFieldWidth = 7;  // " -0.500": a sign, a digit, the point, the decimals and a space
-constexpr int kNumberSize = 64;    // room for any float printed with its decimals
+constexpr int kMinFieldWidth = 7;                 // " -0.500": a sign, a digit, the point, the decimals and a space
+constexpr int kNumberSize = 64;                   // room for any float printed with its decimals
+constexpr int kFactorSize = 3 * kNumberSize + 8;  // T(x, y, z): three numbers and what is around them
 
 // Lines of the text.
 enum Line {
@@ -79,10 +80,10 @@ void formatFactor(const MoveFactor& factor, char* out) {
     formatNumber(factor.by.x, a);
     formatNumber(factor.by.y, b);
     formatNumber(factor.by.z, c);
-    std::snprintf(out, 3 * kNumberSize, "T(%s, %s, %s)", a, b, c);
+    std::snprintf(out, kFactorSize, "T(%s, %s, %s)", a, b, c);
   } else {
     formatDegrees(factor.degrees, a);
-    std::snprintf(out, 3 * kNumberSize, "R%c(%s)", factor.axis, a);
+    std::snprintf(out, kFactorSize, "R%c(%s)", factor.axis, a);
   }
 }
 
@@ -90,7 +91,7 @@ void formatFactor(const MoveFactor& factor, char* out) {
 // separated by one space, going on to the next line where a line is full.
 void formatProduct(const LastMove& move, char (*lines)[kViewTextColumns]) {
   const char* words[2 * kMoveFactorsMax + 4] = {"M", "="};
-  char factors[kMoveFactorsMax][3 * kNumberSize];
+  char factors[kMoveFactorsMax][kFactorSize];
   int count = 2;
   if (move.side == kMoveOnRight) words[count++] = "M";
   for (int i = 0; i < move.factorCount; ++i) {
