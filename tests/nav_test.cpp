@@ -12,6 +12,7 @@
 #include "nav/nav.h"
 #include "scene/scene.h"
 #include "tests/gl_harness.h"
+#include "tools/events.h"
 
 namespace {
 
@@ -361,31 +362,31 @@ TEST(Navigation, ViewTextShowsTheMatricesAsTheOracleHasThem) {
 TEST(Navigation, EveryMoveShowsTheProductThatMadeIt) {
   struct Case {
     const char* keysBefore;
-    const char* events;   // keys as keysBefore, or drag B X0 Y0 X1 Y1 SHIFT, wheel B, menu V; ';' between events
+    const char* events;   // as velmora-replay takes them (tools/events.h), ';' between them
     const char* title;    // after "Last move: "; null: the events move nothing
     const char* product;  // its lines joined, where given
     glm::ivec2 size{500, 500};
   };
   const Case cases[] = {
-      {"", ">", "Right arrow, orbit", "M = T(0.000, 0.000, -6.000) Ry(5) T(0.000, 0.000, 6.000) M"},
-      {"m<<^m", "^", "Up arrow, orbit", "M = T(-0.200, 0.100, -6.000) Rx(-5) T(0.200, -0.100, 6.000) M"},
-      {"m", "_", "Down arrow, pan", "M = T(0.000, -0.100, 0.000) M"},
-      {"Xm", ">", "Right arrow, pan", "M = T(0.100, 0.000, 0.000) M"},
-      {"", "P", "key P", "M = T(0.000, 0.000, 0.100) M"},
-      {"X>", "p", "key p", "M = T(0.000, 0.000, -0.100) M"},
-      {">", "X", "key X", "M = M Rx(5)"},
-      {"^", "y", "key y", "M = M Ry(-5)"},
-      {"m>", "Z", "key Z", "M = M Rz(5)"},
+      {"", "special 102", "Right arrow, orbit", "M = T(0.000, 0.000, -6.000) Ry(5) T(0.000, 0.000, 6.000) M"},
+      {"m<<^m", "special 101", "Up arrow, orbit", "M = T(-0.200, 0.100, -6.000) Rx(-5) T(0.200, -0.100, 6.000) M"},
+      {"m", "special 103", "Down arrow, pan", "M = T(0.000, -0.100, 0.000) M"},
+      {"Xm", "special 102", "Right arrow, pan", "M = T(0.100, 0.000, 0.000) M"},
+      {"", "key 80", "key P", "M = T(0.000, 0.000, 0.100) M"},
+      {"X>", "key 112", "key p", "M = T(0.000, 0.000, -0.100) M"},
+      {">", "key 88", "key X", "M = M Rx(5)"},
+      {"^", "key 121", "key y", "M = M Ry(-5)"},
+      {"m>", "key 90", "key Z", "M = M Rz(5)"},
       {"", "drag 0 200 200 260 240 0", "left drag, orbit",
        "M = T(0.000, 0.000, -6.000) Rx(14.4) Ry(21.6) T(0.000, 0.000, 6.000) M"},
       {"XP", "drag 0 100 100 100 50 0", "left drag, orbit", nullptr, {800, 499}},  // about x alone, degrees of a float
       {"", "drag 1 250 250 320 200 0", "middle drag, pan", nullptr},
       {"oY", "drag 0 250 250 180 290 1", "Shift+left drag, pan", nullptr, {800, 500}},
-      {"", "wheel 3", "wheel, nearer (P)", "M = T(0.000, 0.000, 0.100) M"},
+      {"", "wheel 3 250 250", "wheel, nearer (P)", "M = T(0.000, 0.000, 0.100) M"},
       {">>XmP", "menu 256", "menu, Reset view", "M = T(0.000, 0.000, -6.000)"},
       {"", "menu 88", "menu, About x, +5 degrees (X)", "M = M Rx(5)"},
-      {"", "O", nullptr, nullptr},
-      {">", "E;2;m;o;menu 257;menu 258;drag 0 200 200 200 200 0", nullptr, nullptr},
+      {"", "key 79", nullptr, nullptr},
+      {">", "key 69;key 50;key 109;key 111;menu 257;menu 258;special 110;drag 0 200 200 200 200 0", nullptr, nullptr},
   };
   for (const Case& c : cases) {
     resetViewer(c.size.x, c.size.y);
@@ -394,20 +395,7 @@ TEST(Navigation, EveryMoveShowsTheProductThatMadeIt) {
     const glm::dmat4 before = readMatrix(GL_MODELVIEW_MATRIX);
     const ShownMove prior = readShownMove();
     std::istringstream events(c.events);
-    for (std::string event; std::getline(events, event, ';');) {
-      int a = 0, x0 = 0, y0 = 0, x1 = 0, y1 = 0, shift = 0;
-      if (std::sscanf(event.c_str(), "drag %d %d %d %d %d %d", &a, &x0, &y0, &x1, &y1, &shift) == 6) {
-        mouseButton(a, GLUT_DOWN, shift != 0, x0, y0);
-        onMouseDrag(x1, y1);
-        mouseButton(a, GLUT_UP, shift != 0, x1, y1);
-      } else if (std::sscanf(event.c_str(), "wheel %d", &a) == 1) {
-        mouseButton(a, GLUT_DOWN, false, 250, 250);
-      } else if (std::sscanf(event.c_str(), "menu %d", &a) == 1) {
-        onMenu(a);
-      } else {
-        pressAll(event, nullptr);
-      }
-    }
+    for (std::string event; std::getline(events, event, ';');) ASSERT_TRUE(applyEvent(event.c_str())) << event;
     const ShownMove shown = readShownMove();
     const glm::dmat4 now = readMatrix(GL_MODELVIEW_MATRIX);
     EXPECT_EQ(shown.title, c.title ? std::string("Last move: ") + c.title : prior.title) << what;

@@ -7,13 +7,7 @@
 //   velmora-replay --menu      only list the menus' rows, one JSON object a line:
 //                              {"menu": 0 main or 1 turns, "row", "value", "label", "labelWhenSet"}
 //                              (value -1: the row that opens the turns)
-// One event a line:
-//   key C                      character key C (its code)
-//   special K                  special key K (a GLUT_KEY_ code)
-//   drag B X0 Y0 X1 Y1 SHIFT   button B pressed at (X0, Y0), moved to (X1, Y1), released
-//   wheel B X Y                wheel notch: button 3 away from the user, 4 towards
-//   menu V                     the menu entry of value V chosen
-//   reshape W H                the window resized to W x H pixels
+// One event a line, as tools/events.h has them; blank lines are skipped.
 // It ends early, with the exit status the program gives, on a key that ends it.
 #include <cstdio>
 #include <cstring>
@@ -25,6 +19,7 @@
 #include "app/view_state.h"
 #include "nav/nav.h"
 #include "scene/scene.h"
+#include "tools/events.h"
 #include "tools/json.h"
 
 namespace {
@@ -57,25 +52,8 @@ int main(int argc, char** argv) {
   int lineNumber = 0;
   while (std::fgets(line, sizeof line, stdin) != nullptr) {
     ++lineNumber;
-    char kind[16] = "";
-    int a = 0, b = 0, c = 0, d = 0, e = 0, f = 0;
-    const int n = std::sscanf(line, "%15s %d %d %d %d %d %d", kind, &a, &b, &c, &d, &e, &f);
-    if (n >= 2 && std::strcmp(kind, "key") == 0) {
-      onKey(static_cast<unsigned char>(a), 0, 0);
-    } else if (n >= 2 && std::strcmp(kind, "special") == 0) {
-      onSpecialKey(a, 0, 0);
-    } else if (n == 7 && std::strcmp(kind, "drag") == 0) {
-      mouseButton(a, GLUT_DOWN, f != 0, b, c);
-      onMouseDrag(d, e);
-      mouseButton(a, GLUT_UP, f != 0, d, e);
-    } else if (n == 4 && std::strcmp(kind, "wheel") == 0) {
-      mouseButton(a, GLUT_DOWN, false, b, c);
-      mouseButton(a, GLUT_UP, false, b, c);
-    } else if (n >= 2 && std::strcmp(kind, "menu") == 0) {
-      onMenu(a);
-    } else if (n == 3 && std::strcmp(kind, "reshape") == 0 && a > 0 && b > 0) {
-      onReshape(a, b);
-    } else if (n > 0) {
+    char first[2] = "";
+    if (!applyEvent(line) && std::sscanf(line, "%1s", first) == 1) {
       std::fprintf(stderr, "velmora-replay: line %d: not an event: %s", lineNumber, line);
       return 2;
     }
