@@ -20,7 +20,7 @@ for (const [name, ratio] of runs) {
   for (let i = 0; i < 5; ++i) {
     await driver.open(`file://${site}/index.html?load=${i}`);
     firstFrames.push(await driver.evaluate(() => new Promise((resolve) => {
-      const wait = () => (window.velmora && window.velmora.frames() > 0 ? resolve(window.velmora.firstFrameAt()) : setTimeout(wait, 5));
+      const wait = () => (window.velmora && window.velmora.frames() > 0 ? resolve(performance.getEntriesByName('velmora-first-frame')[0].startTime) : setTimeout(wait, 5));
       wait();
     })));
   }

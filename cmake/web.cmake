@@ -4,7 +4,7 @@ target_link_options(velmora PRIVATE
   -sLEGACY_GL_EMULATION=1   # immediate mode, the matrix stacks and GLU's set-ups over WebGL
   -sSINGLE_FILE=1           # the wasm inside the script: the page runs opened from the disk
   -sENVIRONMENT=web
-  -sEXPORTED_RUNTIME_METHODS=UTF8ToString
+  -sEXPORTED_RUNTIME_METHODS=UTF8ToString,ccall
   -sINITIAL_MEMORY=16777216)
 set_target_properties(velmora PROPERTIES SUFFIX .js)
 
@@ -21,7 +21,7 @@ add_custom_command(
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_SOURCE_DIR}/data/readme-web.txt ${site}/README.txt
   COMMAND ${CMAKE_COMMAND} -E chdir ${site} ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip index.html velmora.js LICENSE
           README.txt
-  DEPENDS velmora web/make_page.js web/index.html web/page.js web/touch.js web/page.css README.md data/velmora.png LICENSE
+  DEPENDS velmora web/make_page.js web/index.html web/page.js web/frames.js web/menu.js web/input.js web/touch.js web/page.css README.md data/velmora.png LICENSE
           data/readme-web.txt
   VERBATIM)
 add_custom_target(web_site ALL DEPENDS ${site}/index.html ${zip})

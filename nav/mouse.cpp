@@ -8,10 +8,6 @@
 
 namespace {
 
-// X reports the wheel as buttons: 4 away from the user, 5 towards.
-constexpr int kWheelAway = 3;
-constexpr int kWheelTowards = 4;
-
 enum class DragKind { none, orbit, pan };
 
 // The drag under way: which button holds it and where the pointer was last.
@@ -49,9 +45,9 @@ void panUnitsPerPixel(int width, int height, double* perX, double* perY) {
 }  // namespace
 
 void mouseButton(int button, int state, bool shift, int x, int y) {
-  if ((button == kWheelAway || button == kWheelTowards) && state == GLUT_DOWN) {
-    nameNextMove(button == kWheelAway ? "wheel, nearer (P)" : "wheel, farther (p)");
-    runKeyCommand(button == kWheelAway ? 'P' : 'p');
+  if ((button == kWheelAwayButton || button == kWheelTowardsButton) && state == GLUT_DOWN) {
+    nameNextMove(button == kWheelAwayButton ? "wheel, nearer (P)" : "wheel, farther (p)");
+    runKeyCommand(button == kWheelAwayButton ? 'P' : 'p');
     return;
   }
   if (state == GLUT_UP && drag.kind != DragKind::none && button == drag.button) {

@@ -26,6 +26,10 @@ void resetView();
 // Mouse: a left drag orbits, a middle drag or a left drag with Shift pans,
 // the wheel moves nearer (away from the user) or farther (towards the user).
 constexpr double kDragTurnPerHeight = 180.0;  // degrees for a drag across the window's height
+// The toolkit reports a wheel notch as a press and release of a button: the
+// X server's buttons 4 (away from the user) and 5 (towards), GLUT's 3 and 4.
+constexpr int kWheelAwayButton = 3;
+constexpr int kWheelTowardsButton = 4;
 void onMouseButton(int button, int state, int x, int y);
 void onMouseDrag(int x, int y);
 // onMouseButton with the Shift state given rather than asked of the toolkit.

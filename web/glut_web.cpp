@@ -1,14 +1,13 @@
-// The toolkit calls emscripten's GLUT lacks, for a page: the pop-up menu is
-// kept here and shown by the page as HTML (web/page.js), which reports back
-// what the user chose; there is one window; freeglut's wire cube. Each drawn
-// frame is reported to the page, which counts frames and shows the text the
-// frame drew (web/text_web.cpp) as its own text.
+// The toolkit's menus for a page: kept here and shown by the page as HTML
+// (web/menu.js), which reports back what the user chose; and freeglut's wire
+// cube, which emscripten's GLUT lacks. Input, frames and the window's size are
+// in web/input_web.cpp.
 #include <emscripten.h>
 
 #include <GL/glut.h>
 
+#include "tools/json.h"
 #include "web/gl_web.h"
-#include "web/text_web.h"
 
 #include <string>
 #include <vector>
@@ -30,9 +29,6 @@ std::vector<Menu> menus;  // menu id n is menus[n - 1]
 int currentMenu = 0;
 int attachedMenu = 0;  // the menu the right button opens
 void (*menuStatus)(int, int, int) = nullptr;
-void (*mouse)(int, int, int, int) = nullptr;
-void (*motion)(int, int) = nullptr;
-int modifiers = 0;  // GLUT_ACTIVE_ bits of the pointer event being handed on
 
 Menu* menuOf(int id) {
   return id >= 1 && id <= static_cast<int>(menus.size()) ? &menus[static_cast<std::size_t>(id - 1)] : nullptr;
@@ -42,19 +38,6 @@ Menu* menuOf(int id) {
 EM_JS(void, tellPageMenus, (const char* json), {
   if (Module.velmoraMenus) Module.velmoraMenus(UTF8ToString(json));
 });
-EM_JS(void, tellPageFrame, (), {
-  if (Module.velmoraFrame) Module.velmoraFrame();
-});
-
-// JSON string text, for the page's model of the menus.
-std::string quoted(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') out += '\\';
-    if (static_cast<unsigned char>(c) >= 0x20) out += c;
-  }
-  return out + "\"";
-}
 
 // Hands the page every menu, with the one the right button opens.
 void publishMenus() {
@@ -63,7 +46,7 @@ void publishMenus() {
     json += m == 0 ? "[" : ",[";
     for (std::size_t i = 0; i < menus[m].items.size(); ++i) {
       const MenuItem& item = menus[m].items[i];
-      json += (i == 0 ? "" : ",") + std::string("{\"label\":") + quoted(item.label) +
+      json += (i == 0 ? "" : ",") + std::string("{\"label\":") + jsonString(item.label) +
               ",\"value\":" + std::to_string(item.value) + ",\"submenu\":" + std::to_string(item.submenu) + "}";
     }
     json += "]";
@@ -110,24 +93,6 @@ void glutSetMenu(int menu) {
 }
 void glutMenuStatusFunc(void (*callback)(int, int, int)) { menuStatus = callback; }
 
-// The pointer is the page's (web/page.js): emscripten's toolkit hands a drag
-// the position before each move and turns Chromium's and WebKit's wheel the
-// wrong way round, so the page hands on buttons, moves and notches itself.
-void glutMouseFunc(void (*callback)(int, int, int, int)) { mouse = callback; }
-void glutMotionFunc(void (*callback)(int, int)) { motion = callback; }
-int glutGetModifiers() { return modifiers; }
-
-// One window, always the current one; the page has no pointer-entry events to give.
-void glutEntryFunc(void (*)(int)) {}
-int glutGetWindow() { return 1; }
-void glutSetWindow(int) {}
-
-// The end of every frame: the page counts it and shows the text it drew.
-void glutSwapBuffers() {
-  keepFrameText();
-  tellPageFrame();
-}
-
 // freeglut's wire cube: each face a line loop, the faces and their corners in
 // freeglut's order.
 void glutWireCube(double size) {
@@ -140,19 +105,6 @@ void glutWireCube(double size) {
     for (const int corner : face) glVertex3f(s * kCorners[corner][0], s * kCorners[corner][1], s * kCorners[corner][2]);
     glEnd();
   }
-}
-
-// From the page: button `button` (GLUT's numbers, 3 and 4 the wheel) went
-// down or up at window pixel (x, y) with the modifier keys `held`.
-EMSCRIPTEN_KEEPALIVE void velmoraMouse(int button, int down, int x, int y, int held) {
-  modifiers = held;
-  if (mouse != nullptr) mouse(button, down != 0 ? GLUT_DOWN : GLUT_UP, x, y);
-  modifiers = 0;
-}
-
-// From the page: the pointer moved to window pixel (x, y) with a button held.
-EMSCRIPTEN_KEEPALIVE void velmoraMotion(int x, int y) {
-  if (motion != nullptr) motion(x, y);
 }
 
 // From the page: the menu opened or closed at window pixel (x, y).
@@ -169,16 +121,5 @@ EMSCRIPTEN_KEEPALIVE void velmoraMenuChoice(int id, int value) {
     currentMenu = previous;
   }
 }
-
-// The scene origin's distance in front of the eye: the modelview's last
-// column is where the origin lies in eye space. The page's pinch scales by it.
-EMSCRIPTEN_KEEPALIVE double velmoraSceneDepth() {
-  GLfloat modelview[16];
-  glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-  return -modelview[14];
-}
-
-// From the page, when the program has ended: no more frames.
-EMSCRIPTEN_KEEPALIVE void velmoraStop() { glutIdleFunc(nullptr); }
 
 }  // extern "C"

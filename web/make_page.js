@@ -1,5 +1,6 @@
 // Writes the web build's page: web/index.html with the page's style and
-// scripts, the project's icon (data/velmora.png, made from data/velmora.xpm)
+// scripts (in the order of kScripts: each defines what the next ones use,
+// and page.js puts them together), the project's icon (data/velmora.png, made from data/velmora.xpm)
 // and the README's tables of keys, the mouse and touch put in.
 //   node web/make_page.js SOURCE_DIR VERSION OUT.html
 'use strict';
@@ -30,12 +31,13 @@ function tableAfter(readme, heading) {
   return `<table>\n<thead><tr>${head}</tr></thead>\n<tbody>\n${body}\n</tbody>\n</table>`;
 }
 
+const kScripts = ['web/frames.js', 'web/menu.js', 'web/input.js', 'web/touch.js', 'web/page.js'];
 const readme = read('README.md');
 const parts = {
   VERSION: version,
   ICON: 'data:image/png;base64,' + read('data/velmora.png', null).toString('base64'),
   STYLE: read('web/page.css'),
-  SCRIPT: read('web/touch.js') + read('web/page.js'),
+  SCRIPT: kScripts.map((file) => read(file)).join('\n'),
   KEYS: tableAfter(readme, '## Keys'),
   MOUSE: tableAfter(readme, '## Mouse'),
   TOUCH: tableAfter(readme, '## Touch'),

@@ -6,23 +6,20 @@
 // together, once per animation frame: a browser reports each finger's move as
 // an event of its own, and a midpoint taken after each would step back and forth.
 'use strict';
-// `page`: {canvas, matrices, mouse, motion, toBuffer, openMenu, closeMenu, menuOpen,
-// isMenuControl, ended}, from web/page.js. Returns {cancel}, which ends the
+// `page`: {canvas, matrices, mouse, motion, wheel, toBuffer, openMenu, closeMenu,
+// menuOpen, isMenuControl, ended, look}, from web/page.js; `look(take)` has
+// take() run at the start of the next frame. Returns {cancel}, which ends the
 // gesture under way and ignores the fingers down until they are lifted.
 function velmoraTouch(page) {
   const kLongPressMs = 500;
   const kLongPressSlop = 10; // CSS px a finger held for the menu may wander
-  const kStep = 0.1; // scene units of one P or p
   const kMinSpread = 8; // CSS px: two fingers are never taken as closer than this
   const kLeft = 0;
   const kMiddle = 1;
-  const kWheelAway = 3; // one P
-  const kWheelTowards = 4; // one p
 
   const fingers = new Map(); // pointerId -> [clientX, clientY], in the order they came down
   const ignored = new Set(); // fingers that closed or opened the menu, until lifted
-  let gesture = null; // {ids, button, at: buffer px handed on last, timer, start, spread, depth, steps}
-  let frameAsked = false;
+  let gesture = null; // {ids, button, at: buffer px handed on last, timer, start, spread, depth, step, steps}
 
   const press = page.mouse;
   const pointsOf = (ids) => ids.map((id) => fingers.get(id));
@@ -52,7 +49,8 @@ function velmoraTouch(page) {
       gesture.timer = setTimeout(longPress, kLongPressMs);
     } else if (ids.length === 2) {
       gesture.spread = spreadOf(pointsOf(ids));
-      gesture.depth = Math.max(Module._velmoraSceneDepth(), kStep);
+      gesture.step = Module._velmoraMoveStep(); // scene units of one P or p
+      gesture.depth = Math.max(Module._velmoraSceneDepth(), gesture.step);
       gesture.steps = 0;
     }
   }
@@ -67,9 +65,8 @@ function velmoraTouch(page) {
   // The moves since the last look, as one step: the drag to where the gesture's
   // point is now and, for two fingers, the P or p steps their spread asks for.
   // Spreading them s times as far apart asks for the scene at 1 / s of the
-  // depth it had when the second finger came: round((1 - 1 / s) x depth / 0.1) steps.
+  // depth it had when the second finger came: round((1 - 1 / s) x depth / step) steps.
   function take() {
-    frameAsked = false;
     if (!gesture || gesture.timer !== undefined || page.ended()) return;
     const point = pointOf(gesture.ids);
     const at = page.toBuffer(point[0], point[1]);
@@ -78,15 +75,10 @@ function velmoraTouch(page) {
       page.motion(at);
     }
     if (gesture.ids.length !== 2) return;
-    const wanted = Math.round((gesture.depth - (gesture.depth * gesture.spread) / spreadOf(pointsOf(gesture.ids))) / kStep);
-    for (; gesture && gesture.steps < wanted; ++gesture.steps) {
-      press(kWheelAway, true, at);
-      press(kWheelAway, false, at);
-    }
-    for (; gesture && gesture.steps > wanted; --gesture.steps) {
-      press(kWheelTowards, true, at);
-      press(kWheelTowards, false, at);
-    }
+    const { depth, spread, step } = gesture;
+    const wanted = Math.round((depth - (depth * spread) / spreadOf(pointsOf(gesture.ids))) / step);
+    if (wanted !== gesture.steps) page.wheel(wanted - gesture.steps, at);
+    if (gesture) gesture.steps = wanted;
   }
 
   // A finger came or went: what moved before is taken first, then the
@@ -136,10 +128,7 @@ function velmoraTouch(page) {
       Math.hypot(event.clientX - gesture.start[0], event.clientY - gesture.start[1]) > kLongPressSlop) {
       stopTimer();
     }
-    if (!frameAsked) {
-      frameAsked = true;
-      requestAnimationFrame(take);
-    }
+    page.look(take);
   }, true);
 
   // A cancelled touch ends as a lifted one, where it was last seen.

@@ -36,7 +36,7 @@ class Browser {
     this.opened = true;
   }
 
-  // Waits until the page's program runs and has drawn a few frames: after a
+  // Waits until the page's program runs and has drawn its first frame: after a
   // navigation, or after a reload the page made itself, while which the page
   // may not answer.
   async waitUntilDrawing() {
@@ -46,7 +46,7 @@ class Browser {
         const until = Date.now() + 2000;
         const wait = () => {
           const v = window.velmora;
-          if (v && v.frames() > 3 && !v.ended()) resolve(true);
+          if (v && v.frames() > 0 && document.getElementById('ended').hidden) resolve(true);
           else if (Date.now() > until) resolve(false);
           else setTimeout(wait, 5);
         };
@@ -233,10 +233,9 @@ class Chromium extends Browser {
 
   async browserProblems() {
     const log = await this.transport.request('POST', `${this.transport.session}/se/log`, { type: 'browser' });
-    // Errors, and the browser's interventions (an input event's default it
-    // would not let the page cancel, say), which it logs as warnings.
-    return log.filter((entry) => entry.level === 'SEVERE' || entry.source === 'intervention')
-      .map((entry) => `${entry.source}: ${entry.message}`);
+    // Every line: the page's console at any level, errors, and the browser's
+    // interventions (an input event's default it would not let the page cancel, say).
+    return log.map((entry) => `${entry.source} ${entry.level}: ${entry.message}`);
   }
 }
 
@@ -278,10 +277,10 @@ class Firefox extends Browser {
     this.version = `Firefox ${capabilities.browserVersion}`;
   }
 
-  // The pages' console errors and uncaught exceptions printed since the last
-  // call. A page's console.error prints its arguments as source text (a string
-  // quoted); Firefox's own, which it prints whatever the preferences say,
-  // begin with their module's name ("console.error: RSLoader: ...").
+  // Every console line of the pages and their uncaught exceptions printed
+  // since the last call. A page's console line prints its arguments as source
+  // text (a string quoted); Firefox's own, which it prints whatever the
+  // preferences say, begin with their module's name ("console.error: RSLoader: ...").
   async browserProblems() {
     return this.problemsPrinted(this.output.lastIndexOf('\n') + 1);
   }
@@ -293,7 +292,8 @@ class Firefox extends Browser {
   problemsPrinted(end) {
     const lines = this.output.slice(0, end).split('\n');
     this.output = this.output.slice(end);
-    return lines.filter((line) => /^console\.error: (?![A-Za-z][\w.-]*: )/.test(line) || line.startsWith('JavaScript error: file:'));
+    return lines.filter((line) => /^console\.(log|info|warn|error|debug): (?![A-Za-z][\w.-]*: )/.test(line) ||
+      line.startsWith('JavaScript error: file:') || line.startsWith('JavaScript warning: file:'));
   }
 
   async stop() {
@@ -308,7 +308,9 @@ class Firefox extends Browser {
 }
 
 // WebKitGTK's MiniBrowser on the test's X display. There is no console to
-// listen to: the page's errors are kept by the page itself from its load on.
+// listen to (its setting that prints the console does not reach the views
+// its driver opens): every console line and error is kept by the page itself
+// from the end of its load on; those at load are Chromium's and Firefox's to see.
 // `ratio`: device pixels a CSS pixel (GDK_SCALE), as a sharp screen has them.
 class WebKit extends Browser {
   constructor(options = {}) {
@@ -334,11 +336,13 @@ class WebKit extends Browser {
     await this.evaluate(() => {
       document.documentElement.style.overflow = 'hidden';
       window.__problems = [];
-      const error = console.error.bind(console);
-      console.error = (...args) => {
-        window.__problems.push(`console error: ${args.join(' ')}`);
-        error(...args);
-      };
+      for (const level of ['log', 'info', 'warn', 'error', 'debug']) {
+        const print = console[level].bind(console);
+        console[level] = (...args) => {
+          window.__problems.push(`console ${level}: ${args.join(' ')}`);
+          print(...args);
+        };
+      }
       window.addEventListener('error', (event) => window.__problems.push(`page error: ${event.message}`));
       window.addEventListener('unhandledrejection', (event) => window.__problems.push(`page error: ${event.reason}`));
     });
@@ -357,13 +361,20 @@ class WebKit extends Browser {
       if (steps[i].wheel === undefined) continue;
       await this.perform(steps.slice(from, i));
       from = i + 1;
-      const seen = await this.evaluate(() => window.velmora.wheelEvents());
+      // The test counts the page's wheel events itself, after the page's own listener.
+      const seen = await this.evaluate(() => {
+        if (window.testWheels === undefined) {
+          window.testWheels = 0;
+          window.addEventListener('wheel', () => ++window.testWheels, true);
+        }
+        return window.testWheels;
+      });
       for (let attempt = 0; ; ++attempt) {
         await this.perform([{ move: steps[i].at }, steps[i]]);
         const had = await this.evaluate((count) => new Promise((resolve) => {
           const until = Date.now() + 1000;
           const wait = () => {
-            if (window.velmora.wheelEvents() > count) resolve(true);
+            if (window.testWheels > count) resolve(true);
             else if (Date.now() > until) resolve(false);
             else setTimeout(wait, 2);
           };
@@ -379,11 +390,12 @@ class WebKit extends Browser {
       await this.perform(rest);
       return;
     }
-    // A drag step by step, each after a frame drawn since the last: given
+    // A drag step by step, each after the frame that follows the last: given
     // together, WebKit now and then hands the page a move of a drag late.
     for (let i = 0; i < rest.length; ++i) {
       await this.perform([rest[i]], i === rest.length - 1);
-      await this.evaluate(() => (window.velmora ? window.velmora.afterFrames(1) : null));
+      await this.evaluate(() => new Promise((resolve) => requestAnimationFrame(resolve))
+        .then(() => (window.velmora ? window.velmora.nextFrame() : null)));
     }
   }
 }

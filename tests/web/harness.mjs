@@ -161,8 +161,14 @@ export class Session {
     return steps;
   }
 
+  // After the frame that follows the input given so far: an animation frame
+  // first, before which the browser hands the page the input it holds.
   async settle() {
-    await this.d.evaluate(() => window.velmora.afterFrames(2));
+    await this.d.evaluate(() => new Promise((resolve) => requestAnimationFrame(resolve)).then(window.velmora.nextFrame));
+  }
+
+  async ended() {
+    return this.d.evaluate(() => !document.getElementById('ended').hidden);
   }
 
   // The matrices as the page shows them: the element's own text, as a screen

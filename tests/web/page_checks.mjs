@@ -79,7 +79,7 @@ async function theMenu(session) {
   await driver.input([{ key: 'Escape' }]);
   await session.waitMenu('menu', false);
   await session.settle();
-  check(!(await driver.evaluate(() => window.velmora.ended())), `${name}: Escape with the menu open ended the program`);
+  check(!(await session.ended()), `${name}: Escape with the menu open ended the program`);
   expectPicture(name, 'escape-closes-the-menu-only', atStart, await session.picture(), 0);
 
   await session.openMenu();
@@ -194,7 +194,7 @@ async function endingAndStartingAgain(session) {
   // Keys with Ctrl, Alt or Meta are the browser's; an ending key ends the run.
   await driver.input([{ hold: 'Control' }, { key: 'q' }, { release: 'Control' }]);
   await session.settle();
-  check(!(await driver.evaluate(() => window.velmora.ended())), `${name}: Ctrl+q ended the program`);
+  check(!(await session.ended()), `${name}: Ctrl+q ended the program`);
   await driver.input([keyStep('q')]);
   const ended = await driver.evaluate(() => new Promise((resolve) => {
     const notice = document.getElementById('ended');
@@ -312,7 +312,7 @@ async function aRandomRun(session) {
   await session.settle();
   const text = await session.shownText();
   const desktop = desktopText(run.events);
-  check(!(await driver.evaluate(() => window.velmora.ended())), `${name} random run: the program ended`);
+  check(!(await session.ended()), `${name} random run: the program ended`);
   check((await driver.evaluate(() => window.velmora.frames())) > before, `${name} random run: drawing stopped`);
   check(text === desktop, `${name} random run of ${config.randomEvents} events: the page shows\n${text}the desktop\n${desktop}`);
   await noProblemsIn(name, 'random run', session);

@@ -20,6 +20,6 @@ for (let i = 0; i < 6; ++i) steps.push({ key: 'ArrowRight' });
 for (let i = 0; i < 4; ++i) steps.push({ key: 'ArrowUp' });
 steps.push({ move: [left + 300, top + 120] }, { down: 2 }, { up: 2 });
 await driver.input(steps);
-await driver.evaluate(() => window.velmora.afterFrames(3));
+await driver.evaluate(() => window.velmora.nextFrame());
 fs.writeFileSync(out, await driver.screenshot());
 await driver.stop();
