@@ -4,8 +4,12 @@
 //                 [-g TABLE:NAME] [-n FRAMES] [-s SECONDS] [-p KEYS] [-o OUT.png] [-q KEYS]
 //                 -- COMMAND [ARGS...]
 //   velmora-drive -l TABLE
+//   velmora-drive -e WORDS
 //     -l  only list the rows of a gallery table (docs/gallery.txt), one JSON
 //         object a line: {"name", "choices": [[X, Y, ROW, ROWS]...], "keys", "menuAt"}
+//     -e  only print the steps of input words, as -k and a gallery row's keys
+//         take them, as one JSON array of {"key": KEYSYM}, {"drag": [X0, Y0, X1, Y1]}
+//         and {"wheel": "away" or "towards"}
 //     -t  how long to wait for the window (default 20)
 //     -w  first resize the window to WIDTH x HEIGHT pixels (at the screen's corner)
 //     -f  print the milliseconds from start to the first frame (the road's edge drawn)
@@ -57,6 +61,24 @@ int listGallery(const std::string& table) {
   return 0;
 }
 
+// Input words as their steps, for the browsers' test: one JSON array.
+int printSteps(const std::string& words) {
+  std::string json;
+  for (const InputStep& step : parseInput(words)) {
+    json += json.empty() ? "[" : ",";
+    if (step.kind == InputStep::key) {
+      json += "{\"key\":" + jsonString(step.keysym) + "}";
+    } else if (step.kind == InputStep::drag) {
+      json += "{\"drag\":[" + std::to_string(step.x0) + "," + std::to_string(step.y0) + "," + std::to_string(step.x1) +
+              "," + std::to_string(step.y1) + "]}";
+    } else {
+      json += std::string("{\"wheel\":\"") + (step.away ? "away" : "towards") + "\"}";
+    }
+  }
+  std::printf("%s]\n", json.empty() ? "[" : json.c_str());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -65,7 +87,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> batches, choices;
   std::string png, quitKeys, idleKeys, menuAt, gallery, size;
   int opt = 0;
-  while ((opt = getopt(argc, argv, "ft:w:c:k:g:l:n:m:s:p:o:q:")) != -1) {
+  while ((opt = getopt(argc, argv, "ft:w:c:k:g:l:e:n:m:s:p:o:q:")) != -1) {
     switch (opt) {
       case 'f': timeFirstFrame = true; break;
       case 't': windowSeconds = std::atoi(optarg); break;
@@ -76,6 +98,7 @@ int main(int argc, char** argv) {
       case 'm': menuAt = optarg; break;
       case 'g': gallery = optarg; break;
       case 'l': return listGallery(optarg);
+      case 'e': return printSteps(optarg);
       case 's': idleSeconds = std::atoi(optarg); break;
       case 'p': idleKeys = optarg; break;
       case 'o': png = optarg; break;

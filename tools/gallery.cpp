@@ -88,28 +88,23 @@ bool giveInput(RunningViewer& viewer, const Shot& shot, std::string* problem) {
     waitForFrames(viewer);
   }
   for (const std::string& keys : shot.keys) {
-    std::istringstream tokens(keys);
-    std::string token, pending;
-    while (tokens >> token) {
-      int x0 = 0, y0 = 0, x1 = 0, y1 = 0, notches = 1;
-      if (std::sscanf(token.c_str(), "drag:%d,%d,%d,%d", &x0, &y0, &x1, &y1) == 4) {
-        pressKeys(viewer, pending);
-        pending.clear();
+    std::string pending;  // keys typed together, before the next drag or notch
+    for (const InputStep& step : parseInput(keys)) {
+      if (step.kind == InputStep::key) {
+        pending += step.keysym + " ";
+        continue;
+      }
+      pressKeys(viewer, pending);
+      pending.clear();
+      if (step.kind == InputStep::drag) {
         // One move, drawn before the release, as the browsers' tests give it.
-        movePointer(viewer, x0, y0);
+        movePointer(viewer, step.x0, step.y0);
         pressButton(viewer, 1, true);
-        movePointer(viewer, x1, y1);
+        movePointer(viewer, step.x1, step.y1);
         waitForFrames(viewer);
         pressButton(viewer, 1, false);
-      } else if (token.rfind("wheel:", 0) == 0) {
-        pressKeys(viewer, pending);
-        pending.clear();
-        const std::size_t star = token.find('*');
-        if (star != std::string::npos) notches = std::atoi(token.c_str() + star + 1);
-        const int button = token.compare(6, 4, "away") == 0 ? 4 : 5;
-        for (int i = 0; i < notches; ++i) clickButton(viewer, button);
       } else {
-        pending += token + " ";
+        clickButton(viewer, step.away ? 4 : 5);  // the X server's wheel buttons
       }
     }
     pressKeys(viewer, pending);

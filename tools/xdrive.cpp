@@ -214,8 +214,9 @@ bool waitForFrames(RunningViewer& viewer, int frames, int timeoutMs) {
   return enough;
 }
 
-void pressKeys(RunningViewer& viewer, const std::string& keys) {
-  std::istringstream tokens(keys);
+std::vector<InputStep> parseInput(const std::string& words) {
+  std::vector<InputStep> steps;
+  std::istringstream tokens(words);
   std::string token;
   while (tokens >> token) {
     int repeat = 1;
@@ -224,8 +225,22 @@ void pressKeys(RunningViewer& viewer, const std::string& keys) {
       repeat = std::atoi(token.c_str() + star + 1);
       token.resize(star);
     }
-    const KeySym keysym = XStringToKeysym(token.c_str());
-    for (int i = 0; i < repeat && keysym != NoSymbol; ++i) typeKeysym(viewer.display, keysym);
+    InputStep step{InputStep::key, token, 0, 0, 0, 0, false};
+    if (std::sscanf(token.c_str(), "drag:%d,%d,%d,%d", &step.x0, &step.y0, &step.x1, &step.y1) == 4) {
+      step.kind = InputStep::drag;
+    } else if (token == "wheel:away" || token == "wheel:towards") {
+      step.kind = InputStep::wheel;
+      step.away = token == "wheel:away";
+    }
+    for (int i = 0; i < repeat; ++i) steps.push_back(step);
+  }
+  return steps;
+}
+
+void pressKeys(RunningViewer& viewer, const std::string& keys) {
+  for (const InputStep& step : parseInput(keys)) {
+    const KeySym keysym = step.kind == InputStep::key ? XStringToKeysym(step.keysym.c_str()) : NoSymbol;
+    if (keysym != NoSymbol) typeKeysym(viewer.display, keysym);
   }
 }
 

@@ -52,6 +52,21 @@ unsigned long windowPixel(RunningViewer& viewer, int x, int y);
 // Upper-case letters and other shifted symbols are typed with Shift held.
 void pressKeys(RunningViewer& viewer, const std::string& keys);
 
+// One step of input as the gallery table and the tools write it: a key (an X
+// keysym name), a left drag from window pixel (x0, y0) to (x1, y1), or a
+// wheel notch away from the user or towards.
+struct InputStep {
+  enum Kind { key, drag, wheel } kind;
+  std::string keysym;
+  int x0, y0, x1, y1;
+  bool away;
+};
+// The steps of input words: keysym names, "drag:X0,Y0,X1,Y1" and
+// "wheel:away" or "wheel:towards", each with an optional *N to repeat it
+// ("Right*9 x drag:250,250,300,250 wheel:away*2"). A word that is none of
+// these is taken as a keysym name.
+std::vector<InputStep> parseInput(const std::string& words);
+
 // The pointer, through XTEST: moves it to window position (x, y), presses or
 // releases X button n (1 left, 2 middle, 3 right, 4 wheel away, 5 wheel
 // towards), or drags from (x0, y0) to (x1, y1) in `steps` moves with button

@@ -6,9 +6,10 @@
 // desktop's toolkit tells it of a resized window.
 'use strict';
 // `page`: {canvas, matrices, run, ended}, from web/page.js. Returns {ask,
-// beforeDraw, fit, toBuffer, frames, nextFrame, picture, onFrame}.
+// beforeDraw, start, toBuffer, frames, nextFrame, picture, onFrame}.
 function velmoraFrames(page) {
   const { canvas, matrices } = page;
+  let started = false; // the program has made its window and can draw
   let asked = false; // an animation frame is asked for
   let changed = false; // the picture may have changed since the last frame
   let frames = 0;
@@ -21,7 +22,7 @@ function velmoraFrames(page) {
   // look at gathered input, which may or may not change the picture.
   function ask(change = true) {
     if (change) changed = true;
-    if (asked || page.ended()) return;
+    if (asked || !started || page.ended()) return;
     asked = true;
     requestAnimationFrame(animationFrame);
   }
@@ -81,7 +82,7 @@ function velmoraFrames(page) {
   // The buffer: the view's CSS size times the pixel ratio, rounded. `always`
   // tells the program the size even if the buffer has it already (at start).
   function fit(always = false) {
-    if (page.ended()) return;
+    if (!started || page.ended()) return;
     const box = canvas.getBoundingClientRect();
     const ratio = window.devicePixelRatio || 1;
     const width = Math.max(1, Math.round(box.width * ratio));
@@ -114,7 +115,11 @@ function velmoraFrames(page) {
   return {
     ask,
     beforeDraw,
-    fit,
+    // The program has made its window: the buffer's size, then the first frame.
+    start() {
+      started = true;
+      fit(true);
+    },
     toBuffer,
     onFrame,
     frames: () => frames,

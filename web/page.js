@@ -77,7 +77,7 @@
       if (!kEmulationNotes.includes(text)) console.warn(text);
     },
     velmoraMenus: menu.setModel,
-    velmoraStarted: () => frames.fit(true),
+    velmoraStarted: frames.start,
     velmoraFrame: frames.onFrame,
     postRun: [
       () => {

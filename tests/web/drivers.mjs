@@ -58,6 +58,11 @@ class Browser {
     }
   }
 
+  // The process the browser runs under: its driver's, or its own.
+  pid() {
+    return this.process ? this.process.pid : this.transport.server.pid;
+  }
+
   // Runs a function in the page, awaiting what it returns.
   async evaluate(fn, ...args) {
     const script = `const done = arguments[arguments.length - 1];
@@ -294,6 +299,26 @@ class Firefox extends Browser {
     this.output = this.output.slice(end);
     return lines.filter((line) => /^console\.(log|info|warn|error|debug): (?![A-Za-z][\w.-]*: )/.test(line) ||
       line.startsWith('JavaScript error: file:') || line.startsWith('JavaScript warning: file:'));
+  }
+
+  // Fingers reach the page apart only in actions requests of their own: in
+  // one request, two fingers arrive as one. Each finger's part of a touch
+  // step is sent alone, in turn; the page takes the moves of an animation
+  // frame together.
+  async input(steps) {
+    let batch = [];
+    for (const step of steps) {
+      if (!step.touch) {
+        batch.push(step);
+        continue;
+      }
+      if (batch.length > 0) await this.perform(batch);
+      batch = [];
+      for (const [n, part] of step.touch.entries()) {
+        if (part) await this.perform([{ touch: n === 0 ? [part, null] : [null, part] }]);
+      }
+    }
+    if (batch.length > 0) await this.perform(batch);
   }
 
   async stop() {

@@ -143,22 +143,17 @@ export class Session {
     return [Math.round(this.origin[0] + x), Math.round(this.origin[1] + y)];
   }
 
-  // Steps for the gallery's key field: keys, drag:X0,Y0,X1,Y1, wheel:away*N.
-  steps(keys) {
-    const steps = [];
-    for (const token of keys.split(' ').filter(Boolean)) {
-      const [word, times] = token.split('*');
-      const repeat = times === undefined ? 1 : Number(times);
-      if (word.startsWith('drag:')) {
-        const [x0, y0, x1, y1] = word.slice(5).split(',').map(Number);
-        steps.push({ move: this.at(x0, y0) }, { down: 0 }, { move: this.at(x1, y1) }, { up: 0 });
-      } else if (word.startsWith('wheel:')) {
-        for (let i = 0; i < repeat; ++i) steps.push({ wheel: word === 'wheel:away' ? -100 : 100, at: this.at(250, 250) });
-      } else {
-        for (let i = 0; i < repeat; ++i) steps.push(keyStep(word));
+  // Browser steps for input words as velmora-drive reads them (the gallery's
+  // key field, -k): keys, drags and wheel notches.
+  steps(words) {
+    return JSON.parse(run(config.drive, ['-e', words])).flatMap((step) => {
+      if (step.drag) {
+        const [x0, y0, x1, y1] = step.drag;
+        return [{ move: this.at(x0, y0) }, { down: 0 }, { move: this.at(x1, y1) }, { up: 0 }];
       }
-    }
-    return steps;
+      if (step.wheel) return [{ wheel: step.wheel === 'away' ? -100 : 100, at: this.at(250, 250) }];
+      return [keyStep(step.key)];
+    });
   }
 
   // After the frame that follows the input given so far: an animation frame
