@@ -34,7 +34,7 @@ Menu* menuOf(int id) {
   return id >= 1 && id <= static_cast<int>(menus.size()) ? &menus[static_cast<std::size_t>(id - 1)] : nullptr;
 }
 
-// The page's side: web/page.js sets these on the module.
+// The page's side: web/page.js sets this on the module.
 EM_JS(void, tellPageMenus, (const char* json), {
   if (Module.velmoraMenus) Module.velmoraMenus(UTF8ToString(json));
 });

@@ -4,7 +4,7 @@
 // menu; a chosen row goes back to the program as the toolkit's menu callback.
 'use strict';
 // `page`: {canvas, menu, menuButton, call, toBuffer, ended, cancelTouch}, from
-// web/page.js. Returns {setModel, open, close, isOpen, key, isControl, pointerOn}.
+// web/page.js. Returns {setModel, open, close, isOpen, key, hasKeys, isControl}.
 function velmoraMenu(page) {
   const { canvas, menu: mainMenu, menuButton } = page;
   const subMenu = document.createElement('div');

@@ -21,7 +21,8 @@ import { freePort, HttpTransport, MarionetteTransport, pause } from './transport
 const webDriverKeys = {
   ArrowLeft: '\uE012', ArrowUp: '\uE013', ArrowRight: '\uE014', ArrowDown: '\uE015', Escape: '\uE00C',
   Enter: '\uE007', Shift: '\uE008', Home: '\uE011', End: '\uE010', PageUp: '\uE00E', PageDown: '\uE00F',
-  Insert: '\uE016', F1: '\uE031', F5: '\uE035', F12: '\uE03C', Control: '\uE009',
+  Insert: '\uE016', F1: '\uE031', F5: '\uE035', F12: '\uE03C', Control: '\uE009', Backspace: '\uE003',
+  Tab: '\uE004', Delete: '\uE017',
 };
 
 class Browser {

@@ -102,7 +102,8 @@ export function readGallery() {
 // --- The gallery's input, as browser input ---
 const keysyms = {
   Right: 'ArrowRight', Left: 'ArrowLeft', Up: 'ArrowUp', Down: 'ArrowDown', Escape: 'Escape', Return: 'Enter',
-  space: ' ', Home: 'Home', End: 'End', Insert: 'Insert', F1: 'F1', F12: 'F12',
+  space: ' ', Home: 'Home', End: 'End', Insert: 'Insert', F1: 'F1', F12: 'F12', BackSpace: 'Backspace', Tab: 'Tab',
+  Delete: 'Delete', eacute: '\u00e9',
 };
 export const keyStep = (name) => {
   const key = keysyms[name] || name;
