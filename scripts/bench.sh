@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds an optimised viewer and measures its frame cost against an empty
 # frame, the key callbacks, and the real binary's start to first frame, on a
-# private X server with Mesa's software renderer; then the web build in each browser.
+# private X server with Mesa's software renderer; then the web build in each
+# browser, and Lighthouse's mobile audit of its page (npm's lighthouse,
+# installed into build-bench/lighthouse on first use; skipped without npm).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh test
@@ -21,3 +23,12 @@ bash scripts/web.sh >/dev/null
 echo "Web build, gzipped: index.html $(gzip -9c build-web/site/index.html | wc -c) B," \
   "velmora.js $(gzip -9c build-web/site/velmora.js | wc -c) B; the zip $(wc -c < build-web/velmora-*-web.zip) B"
 xvfb-run -a -s "-screen 0 2048x2048x24" node bench/web_bench.mjs build-web/site
+
+# Lighthouse's mobile audit, with Debian's Chromium.
+if command -v npm >/dev/null; then
+  lighthouse=build-bench/lighthouse/node_modules/.bin/lighthouse
+  [ -x "$lighthouse" ] || npm install --prefix build-bench/lighthouse --no-audit --no-fund --silent lighthouse@12
+  node bench/lighthouse.mjs build-web/site "$lighthouse"
+else
+  echo "Lighthouse's audit skipped: no npm"
+fi
