@@ -3,6 +3,7 @@
 #include "app/gl.h"
 #include "app/projection.h"
 #include "app/view_state.h"
+#include "app/view_link.h"
 #include "app/window_identity.h"
 #include "nav/nav.h"
 #include "scene/scene.h"
@@ -11,6 +12,7 @@ ViewState view = kStartViewState;
 float savedModelview[16] = {};
 
 void openWindow(int* argc, char** argv) {
+  takeViewOption(argc, argv);
   glutInit(argc, argv);
   glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGB);
   glutInitWindowPosition(kWindowX, kWindowY);
@@ -24,7 +26,7 @@ void openWindow(int* argc, char** argv) {
 void initGl() {
   glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
   glEnable(GL_DEPTH_TEST);
-  placeScene();
+  if (!placeLinkedView()) placeScene();
 }
 
 void placeScene() {

@@ -7,12 +7,14 @@ constexpr int kWindowY = 150;
 constexpr int kWindowWidth = 500;  // starting window size, pixels
 constexpr int kWindowHeight = 500;
 
-// Hands the command line to the toolkit and creates the one window with its
-// double-buffered RGB context (no depth buffer is requested).
+// Takes a view to start at from the command line (--view TEXT,
+// app/view_link.h), hands the rest to the toolkit and creates the one window
+// with its double-buffered RGB context (no depth buffer is requested).
 void openWindow(int* argc, char** argv);
 
 // Black clear colour, depth test on, and the persistent modelview matrix: a
-// translation to the scene offset. Leaves GL_MODELVIEW current.
+// translation to the scene offset, or the view taken from the command line.
+// Leaves GL_MODELVIEW current.
 void initGl();
 
 // The persistent modelview matrix from scratch: a translation to the scene

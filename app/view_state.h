@@ -28,6 +28,23 @@ struct LastMove {
   MoveFactor factors[kMoveFactorsMax];
 };
 
+// A move as Undo takes it back: the modelview matrix and scene offset from
+// before it, kept as they were, and its record; a drag is one move however
+// many steps it took.
+struct UndoStep {
+  float modelview[16];  // column-major, before the move
+  Vec3f sceneOffset;    // before the move
+  LastMove move;        // its first step's record
+  int steps;            // the steps it took
+};
+constexpr int kUndoDepth = 128;  // moves that can be taken back, the oldest forgotten first
+
+struct UndoHistory {
+  UndoStep steps[kUndoDepth];  // a ring: the newest at `newest`, `count` of them kept
+  int newest;
+  int count;
+};
+
 struct ViewState {
   Vec3f sceneOffset;   // eye-space position of the scene origin, scene units
   float windowWidth;   // window width in pixels from the last reshape
@@ -39,10 +56,12 @@ struct ViewState {
   int showMatrices;    // 1: the frame shows the projection, sceneOffset and modelview as text (menu only)
   int showEyeView;     // 1: the frame shows the scene and the eye from outside in an inset (menu only)
   LastMove lastMove;   // shown with the matrices
+  int fullScreen;      // 1: the view fills the screen (menu only)
+  UndoHistory undo;    // the moves Undo takes back, newest last
 };
 
 // Starting values, before anything runs.
-constexpr ViewState kStartViewState = {{0.0f, 0.0f, -6.0f}, 1.0f, 1.0f, 0, 0, 1, 1, 0, 0, {}};
+constexpr ViewState kStartViewState = {{0.0f, 0.0f, -6.0f}, 1.0f, 1.0f, 0, 0, 1, 1, 0, 0, {}, 0, {}};
 
 extern ViewState view;
 extern float savedModelview[16];  // column-major, as GL_MODELVIEW_MATRIX gives it

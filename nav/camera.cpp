@@ -41,7 +41,7 @@ float stepped(float value, double step) { return static_cast<float>(static_cast<
 
 // An eye-space move is E x M: save M, build E from the identity, multiply M back in.
 void beginEyeMove() {
-  beginMoveRecord(kMoveOnLeft);
+  recordMoveSide(kMoveOnLeft);
   glGetFloatv(GL_MODELVIEW_MATRIX, savedModelview);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
@@ -73,7 +73,7 @@ void panBy(double dx, double dy) {
 
 void resetView() {
   view.sceneOffset = kStartViewState.sceneOffset;
-  beginMoveRecord(kMoveReplaces);
+  recordMoveSide(kMoveReplaces);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   translateBy(view.sceneOffset, 1.0f);
@@ -88,12 +88,13 @@ void onSpecialKey(int key, int /*x*/, int /*y*/) {
     return;  // not a key of ours: the view stays exactly as it was
   }
   if (view.panMode != 0) {
-    nameNextMove("%s arrow, pan", move->name);
+    beginMove("%s arrow, pan", move->name);
     panBy(move->panX, move->panY);
   } else {
-    nameNextMove("%s arrow, orbit", move->name);
+    beginMove("%s arrow, orbit", move->name);
     orbitBy(move->turnX, move->turnY);
   }
+  endMove();
 }
 
 void dolly(double dz) {

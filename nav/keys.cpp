@@ -25,7 +25,7 @@ const ModelTurn kModelTurns[] = {
 bool turnModel(unsigned char key) {
   for (const ModelTurn& turn : kModelTurns) {
     if (turn.key == key) {
-      beginMoveRecord(kMoveOnRight);
+      recordMoveSide(kMoveOnRight);
       rotateRecorded(turn.angle, turn.axis);
       return true;
     }
@@ -36,8 +36,9 @@ bool turnModel(unsigned char key) {
 }  // namespace
 
 void onKey(unsigned char key, int /*x*/, int /*y*/) {
-  nameNextMove("key %c", key);
+  beginMove("key %c", key);
   runKeyCommand(key);
+  endMove();
 }
 
 void runKeyCommand(unsigned char key) {

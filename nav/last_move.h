@@ -1,18 +1,36 @@
-// The record of the last move, written by the code that multiplies it: the
-// matrices display shows it as the product that made the modelview matrix.
+// The record of each move, begun and ended by the callback that makes it and
+// written by the code that multiplies it: the matrices display shows the last
+// one as the product that made the modelview matrix, and Undo takes the moves
+// back, newest first.
 #pragma once
 
 #include "app/view_state.h"
 
-// What the next move is made by ("key Y", "Right arrow, orbit", "left drag,
-// orbit", "menu, Reset view"), said by the callback before it runs the move.
-void nameNextMove(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Opens the record of what a callback is about to do, under its name ("key
+// Y", "Right arrow, orbit", "left drag, orbit", "menu, Reset view"). The
+// moves it runs write their side and factors into it.
+void beginMove(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Closes it: if a move was multiplied, it becomes the last move and the
+// newest one Undo takes back; if nothing moved, nothing changes.
+void endMove();
 
-// Starts the record of a move about to be multiplied on `side` of the
-// modelview matrix, under the name said last.
-void beginMoveRecord(MoveSide side);
+// A drag, from its press to its release, is one move for Undo: the steps
+// made between these are taken back together.
+void beginMoveGroup();
+void endMoveGroup();
+
+// The side of the modelview matrix the move now being made is multiplied on;
+// each step of a move begins here.
+void recordMoveSide(MoveSide side);
 
 // glTranslatef and glRotatef on the current matrix, each also written into the
 // record as the next factor of the product.
 void translateRecorded(float x, float y, float z);
 void rotateRecorded(float degrees, char axis);
+
+// Takes back the newest move: the modelview matrix and scene offset from
+// before it, exactly as kept, and a last move that says what was undone with
+// the product that does it. False, and nothing changed, if there is none.
+bool undoMove();
+// What the menu's Undo row says now: "Undo Right arrow, orbit", or "Nothing to undo".
+const char* undoLabel();

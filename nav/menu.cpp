@@ -1,6 +1,8 @@
 #include <initializer_list>
 
 #include "app/gl.h"
+#include "app/platform.h"
+#include "app/view_link.h"
 #include "app/view_state.h"
 #include "nav/last_move.h"
 #include "nav/nav.h"
@@ -28,6 +30,9 @@ const MenuEntry kMenuEntries[] = {
     {kMenuShowMatrices, "Show the matrices", "Hide the matrices", &view.showMatrices},
     {kMenuShowEyeView, "Show the eye from outside", "Hide the eye from outside", &view.showEyeView},
     {kMenuResetView, "Reset view", nullptr, nullptr},
+    {kMenuUndo, "Nothing to undo", nullptr, nullptr},  // says the move it takes back (undoLabel)
+    {kMenuFullScreen, "Full screen", "Leave full screen", &view.fullScreen},
+    {kMenuLinkView, "Link to this view", nullptr, nullptr},
     {'q', "Quit (q, Escape)", nullptr, nullptr},
 };
 
@@ -72,7 +77,51 @@ void onMenuChoice(int value) {
 }
 
 const char* labelOf(const MenuEntry& entry) {
+  if (entry.value == kMenuUndo) return undoLabel();
   return (entry.flag != nullptr && *entry.flag != 0) ? entry.labelWhenSet : entry.label;
+}
+
+// Whether the toolkit's label of an entry can change: toggles, and Undo's.
+bool changes(const MenuEntry& entry) { return entry.flag != nullptr || entry.value == kMenuUndo; }
+
+void toggleFullScreen() {
+  toggleFlag(view.fullScreen);
+  if (view.fullScreen != 0) {
+    enterFullScreen();
+  } else {
+    leaveFullScreen();
+  }
+  refreshMenu();
+}
+
+void linkToView() {
+  float modelview[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+  char link[kViewLinkSize];
+  formatViewLink(view, modelview, link);
+  handViewOn(link);
+}
+
+// What a row that is not a key's runs; the moves among them are named by the row.
+void runMenuCommand(int value) {
+  switch (value) {
+    case kMenuResetView: resetView(); return;
+    case kMenuShowMatrices:
+      toggleFlag(view.showMatrices);
+      refreshMenu();
+      return;
+    case kMenuShowEyeView:
+      toggleFlag(view.showEyeView);
+      refreshMenu();
+      return;
+    case kMenuUndo: undoMove(); return;
+    case kMenuFullScreen: toggleFullScreen(); return;
+    case kMenuLinkView: linkToView(); return;
+    default:
+      if (value >= 0 && value <= 255) {
+        runKeyCommand(static_cast<unsigned char>(value));
+      }
+  }
 }
 
 // The label of the row, in either menu, that runs `value`.
@@ -116,7 +165,7 @@ void refreshMenu() {
   const int current = glutGetMenu();
   glutSetMenu(menuId);
   for (int i = 0; i < kMenuEntryCount; ++i) {
-    if (kMenuEntries[i].flag != nullptr) {
+    if (changes(kMenuEntries[i])) {
       shownLabels[i] = labelOf(kMenuEntries[i]);
       glutChangeToMenuEntry(i + 1, shownLabels[i], kMenuEntries[i].value);
     }
@@ -141,22 +190,14 @@ void onMenu(int value) {
   if (viewWindow != 0 && glutGetWindow() != viewWindow) {
     glutSetWindow(viewWindow);
   }
-  nameNextMove("menu, %s", rowLabelOf(value));
-  switch (value) {
-    case kMenuResetView: resetView(); return;
-    case kMenuShowMatrices:
-      toggleFlag(view.showMatrices);
-      refreshMenu();
-      return;
-    case kMenuShowEyeView:
-      toggleFlag(view.showEyeView);
-      refreshMenu();
-      return;
-    default:
-      if (value >= 0 && value <= 255) {
-        runKeyCommand(static_cast<unsigned char>(value));
-      }
-  }
+  beginMove("menu, %s", rowLabelOf(value));
+  runMenuCommand(value);
+  endMove();
+}
+
+void onFullScreenLeft() {
+  view.fullScreen = 0;
+  refreshMenu();
 }
 
 void registerMouse() {

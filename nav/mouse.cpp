@@ -46,12 +46,14 @@ void panUnitsPerPixel(int width, int height, double* perX, double* perY) {
 
 void mouseButton(int button, int state, bool shift, int x, int y) {
   if ((button == kWheelAwayButton || button == kWheelTowardsButton) && state == GLUT_DOWN) {
-    nameNextMove(button == kWheelAwayButton ? "wheel, nearer (P)" : "wheel, farther (p)");
+    beginMove(button == kWheelAwayButton ? "wheel, nearer (P)" : "wheel, farther (p)");
     runKeyCommand(button == kWheelAwayButton ? 'P' : 'p');
+    endMove();
     return;
   }
   if (state == GLUT_UP && drag.kind != DragKind::none && button == drag.button) {
     drag.kind = DragKind::none;
+    endMoveGroup();
     return;
   }
   if (state != GLUT_DOWN || drag.kind != DragKind::none) {
@@ -63,6 +65,7 @@ void mouseButton(int button, int state, bool shift, int x, int y) {
   } else if (button == GLUT_MIDDLE_BUTTON) {
     drag = {DragKind::pan, button, x, y, "middle drag, pan"};
   }
+  if (drag.kind != DragKind::none) beginMoveGroup();
 }
 
 void onMouseButton(int button, int state, int x, int y) {
@@ -82,7 +85,7 @@ void onMouseDrag(int x, int y) {
   if (width <= 0 || height <= 0 || (dx == 0 && dy == 0)) {
     return;
   }
-  nameNextMove("%s", drag.name);
+  beginMove("%s", drag.name);
   if (drag.kind == DragKind::orbit) {
     // As the arrow keys: right turns like Right about the eye's y axis, down like Down about its x axis.
     const double degreesPerPixel = kDragTurnPerHeight / height;
@@ -92,4 +95,5 @@ void onMouseDrag(int x, int y) {
     panUnitsPerPixel(width, height, &perX, &perY);
     panBy(dx * perX, -dy * perY);
   }
+  endMove();
 }

@@ -42,9 +42,14 @@ void mouseButton(int button, int state, bool shift, int x, int y);
 constexpr int kMenuResetView = 256;
 constexpr int kMenuShowMatrices = 257;
 constexpr int kMenuShowEyeView = 258;
+constexpr int kMenuUndo = 259;        // takes back the last move (nav/last_move.h)
+constexpr int kMenuFullScreen = 260;  // the view fills the screen, or leaves it
+constexpr int kMenuLinkView = 261;    // hands the view on as text (app/view_link.h)
 void onMenu(int value);
-// Keeps the toggling entries' labels saying what they will do now.
+// Keeps the toggling entries' labels, and Undo's, saying what they will do now.
 void refreshMenu();
+// The view has left full screen by the platform's own way out (the page's Escape).
+void onFullScreenLeft();
 // The label the main menu shows now for the entry of `value`; null if it has
 // none or the menu is not made yet.
 const char* menuLabel(int value);

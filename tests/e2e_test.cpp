@@ -212,13 +212,14 @@ TEST_F(Viewer, MenuLabelsFollowTheKeysAndTheOpenMenuIgnoresKeys) {
 
   // A click beside the open menu only closes it, also where freeglut's hit
   // test, which takes the click's window position for a screen position,
-  // would take it for a row: Quit for the first, "Show the matrices" for the second.
-  const int besides[][2] = {{20, kQuit}, {100, kMatrices}};  // menu opened at window y; the row mistaken
+  // would take it for a row: "Full screen" for the first, "Show the matrices" for the second.
+  const int besides[][2] = {{20, kFullScreen}, {100, kMatrices}};  // menu opened at window y; the row mistaken
   for (const auto& b : besides) {
     const ScreenRect menu = openMenu(viewer_, kMenuAtX, b[0]);
     ASSERT_GT(menu.width, 0);
     const int rowHeight = (menu.height - 4) / kEntries;  // the rows fill the menu but for a 2-pixel border
-    movePointer(viewer_, menu.x + menu.width / 2, menu.y + 2 + rowHeight * b[1] + rowHeight / 2);
+    // Near the row's right end: the click itself lands right of the menu.
+    movePointer(viewer_, menu.x + menu.width - 10, menu.y + 2 + rowHeight * b[1] + rowHeight / 2);
     clickButton(viewer_, 1);
     ASSERT_TRUE(waitForMenu(viewer_, false, nullptr)) << "a click beside the menu left it open";
     ASSERT_EQ(waitForExit(viewer_, 0), -1) << "a click beside the menu opened at y " << b[0] << " ended the viewer";

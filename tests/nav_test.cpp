@@ -285,7 +285,7 @@ TEST(Navigation, TurnSubmenuAndDisplaysFromTheMenu) {
   EXPECT_EQ(view.showMatrices, 1);
   EXPECT_EQ(view.showEyeView, 1);
   EXPECT_LT(maxDiff(readMatrix(GL_MODELVIEW_MATRIX), oracleStartModelview()), 1e-6);
-  for (int bad : {-1, 259, 1000, 100000}) onMenu(bad);  // values no entry has: nothing happens
+  for (int bad : {-1, kMenuLinkView + 1, 1000, 100000}) onMenu(bad);  // values no entry has: nothing happens
   EXPECT_EQ(view.showMatrices, 1);
   EXPECT_LT(maxDiff(readMatrix(GL_MODELVIEW_MATRIX), oracleStartModelview()), 1e-6);
   resetViewer();

@@ -1,0 +1,39 @@
+// The desktop program's own ways: full screen through the toolkit, a view
+// handed on as the command that starts at it, a view's text refused.
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/gl.h"
+#include "app/platform.h"
+
+namespace {
+
+// Where the window was, and how large, before it filled the screen.
+int windowX = 0, windowY = 0, windowWidth = 0, windowHeight = 0;
+
+}  // namespace
+
+void enterFullScreen() {
+  windowX = glutGet(GLUT_WINDOW_X);
+  windowY = glutGet(GLUT_WINDOW_Y);
+  windowWidth = glutGet(GLUT_WINDOW_WIDTH);
+  windowHeight = glutGet(GLUT_WINDOW_HEIGHT);
+  glutFullScreen();
+}
+
+// Moving or resizing the window leaves full screen first (freeglut does so
+// itself), then puts it back where and as large as it was.
+void leaveFullScreen() {
+  glutPositionWindow(windowX, windowY);
+  glutReshapeWindow(windowWidth, windowHeight);
+}
+
+void handViewOn(const char* link) {
+  std::printf("velmora --view %s\n", link);
+  std::fflush(stdout);
+}
+
+void rejectViewLink(const char* problem) {
+  std::fprintf(stderr, "velmora: --view: the view was not understood: %s\n", problem);
+  std::exit(2);
+}

@@ -1,0 +1,135 @@
+// A view as text, written and read back.
+#include "app/view_link.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/gl.h"
+#include "app/platform.h"
+
+namespace {
+
+constexpr int kLinkVersion = 1;
+constexpr double kRotationTolerance = 1.0e-3;  // how far from orthonormal a turn's columns may be
+
+bool given = false;  // a view was taken from the command line
+ViewLink taken = {};
+
+int* flagsOf(ViewState& state, int i) {
+  int* const flags[6] = {&state.usePerspective, &state.showAxes,     &state.fullAxes,
+                         &state.panMode,        &state.showMatrices, &state.showEyeView};
+  return flags[i];
+}
+
+// One number of the text: all of [text, end) read, finite and within reach.
+bool readNumber(const char* text, const char* end, double* value) {
+  if (text == end || end - text > 40) return false;
+  char field[48];
+  std::memcpy(field, text, static_cast<std::size_t>(end - text));
+  field[end - text] = '\0';
+  for (const char* c = field; *c != '\0'; ++c)
+    if (std::strchr("0123456789+-.eE", *c) == nullptr) return false;  // no "inf", "nan", hex or spaces
+  char* stop = nullptr;
+  errno = 0;
+  *value = std::strtod(field, &stop);
+  return *stop == '\0' && errno == 0 && std::isfinite(*value) && std::fabs(*value) <= kViewLinkMaxDistance;
+}
+
+// The upper 3 x 3 of a column-major matrix is a turn: orthonormal columns, right-handed.
+bool isTurn(const float* m) {
+  for (int a = 0; a < 3; ++a)
+    for (int b = 0; b < 3; ++b) {
+      double dot = 0.0;
+      for (int r = 0; r < 3; ++r) dot += static_cast<double>(m[a * 4 + r]) * m[b * 4 + r];
+      if (std::fabs(dot - (a == b ? 1.0 : 0.0)) > kRotationTolerance) return false;
+    }
+  const double det = m[0] * (m[5] * m[10] - m[9] * m[6]) - m[4] * (m[1] * m[10] - m[9] * m[2]) +
+                     m[8] * (m[1] * m[6] - m[5] * m[2]);
+  return det > 0.0;
+}
+
+}  // namespace
+
+void formatViewLink(const ViewState& state, const float* modelview, char (&out)[kViewLinkSize]) {
+  ViewState copy = state;
+  int used = std::snprintf(out, sizeof out, "%d", kLinkVersion);
+  for (int i = 0; i < 6; ++i) used += std::snprintf(out + used, sizeof out - used, ",%d", *flagsOf(copy, i));
+  for (int i = 0; i < 16; ++i) used += std::snprintf(out + used, sizeof out - used, ",%.9g", modelview[i]);
+  const float offset[3] = {state.sceneOffset.x, state.sceneOffset.y, state.sceneOffset.z};
+  for (const float v : offset) used += std::snprintf(out + used, sizeof out - used, ",%.9g", v);
+}
+
+bool parseViewLink(const char* text, ViewLink* link, const char** problem) {
+  double numbers[kViewLinkFields];
+  int count = 0;
+  const char* at = text;
+  for (;;) {
+    const char* comma = std::strchr(at, ',');
+    const char* end = comma != nullptr ? comma : at + std::strlen(at);
+    if (count == kViewLinkFields) {
+      *problem = "it has more than 26 numbers";
+      return false;
+    }
+    if (!readNumber(at, end, &numbers[count])) {
+      *problem = "a field is not a number within reach";
+      return false;
+    }
+    ++count;
+    if (comma == nullptr) break;
+    at = comma + 1;
+  }
+  if (count != kViewLinkFields) {
+    *problem = "it has fewer than 26 numbers";
+    return false;
+  }
+  if (numbers[0] != kLinkVersion) {
+    *problem = "it is not of the form this program writes";
+    return false;
+  }
+  for (int i = 0; i < 6; ++i) {
+    if (numbers[1 + i] != 0.0 && numbers[1 + i] != 1.0) {
+      *problem = "a switch is neither 0 nor 1";
+      return false;
+    }
+    link->flags[i] = static_cast<int>(numbers[1 + i]);
+  }
+  for (int i = 0; i < 16; ++i) link->modelview[i] = static_cast<float>(numbers[7 + i]);
+  link->sceneOffset = {static_cast<float>(numbers[23]), static_cast<float>(numbers[24]),
+                       static_cast<float>(numbers[25])};
+  const float* m = link->modelview;
+  if (m[3] != 0.0f || m[7] != 0.0f || m[11] != 0.0f || m[15] != 1.0f || !isTurn(m)) {
+    *problem = "its matrix is not a turn and a translation";
+    return false;
+  }
+  return true;
+}
+
+void takeViewOption(int* argc, char** argv) {
+  for (int i = 1; i < *argc; ++i) {
+    if (std::strcmp(argv[i], "--view") != 0) continue;
+    const char* problem = "--view needs the text of a view";
+    const bool read = i + 1 < *argc && parseViewLink(argv[i + 1], &taken, &problem);
+    const int drop = i + 1 < *argc ? 2 : 1;
+    for (int j = i; j + drop <= *argc; ++j) argv[j] = argv[j + drop];
+    *argc -= drop;
+    if (!read) {
+      given = false;
+      rejectViewLink(problem);
+      return;
+    }
+    given = true;
+    return;
+  }
+}
+
+bool placeLinkedView() {
+  if (!given) return false;
+  for (int i = 0; i < 6; ++i) *flagsOf(view, i) = taken.flags[i];
+  view.sceneOffset = taken.sceneOffset;
+  glMatrixMode(GL_MODELVIEW);
+  glLoadMatrixf(taken.modelview);
+  return true;
+}
