@@ -18,6 +18,9 @@ void enterFullScreen() {
   windowY = glutGet(GLUT_WINDOW_Y);
   windowWidth = glutGet(GLUT_WINDOW_WIDTH);
   windowHeight = glutGet(GLUT_WINDOW_HEIGHT);
+  // With no window manager to ask, freeglut resizes the window itself to the
+  // screen's size, placed as if it had a frame: at the screen's corner first.
+  glutPositionWindow(0, 0);
   glutFullScreen();
 }
 

@@ -54,32 +54,44 @@ void inverseOf(const LastMove& step, LastMove* out) {
 }
 
 // The product U with U x after = before, for moves of many steps and for
-// Reset view: a translation and turns about z, y and x, U = T Rz Ry Rx,
-// from the two matrices (each a turn and a translation).
+// Reset view: a translation and turns about z, y and x, U = T Rz Ry Rx. The
+// turns come from the two matrices' turns; the translation is then what
+// takes the origin where it was with those turns as written, so the product
+// holds however far the view has moved.
 void productBetween(const float* before, const float* after, LastMove* out) {
-  // U = before x inverse(after); inverse(after) = [R^T | -R^T t].
-  double inverse[16] = {};
-  for (int r = 0; r < 3; ++r) {
-    for (int c = 0; c < 3; ++c) inverse[c * 4 + r] = after[r * 4 + c];
-    inverse[12 + r] = -(after[r * 4] * after[12] + after[r * 4 + 1] * after[13] + after[r * 4 + 2] * after[14]);
-  }
-  inverse[15] = 1.0;
-  double u[16];
-  for (int c = 0; c < 4; ++c)
-    for (int r = 0; r < 4; ++r) {
+  // The turn of U: before's turn times after's turn transposed, row r column c.
+  double turn[3][3];
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) {
       double sum = 0.0;
-      for (int k = 0; k < 4; ++k) sum += static_cast<double>(before[k * 4 + r]) * inverse[c * 4 + k];
-      u[c * 4 + r] = sum;
+      for (int k = 0; k < 3; ++k) sum += static_cast<double>(before[k * 4 + r]) * after[k * 4 + c];
+      turn[r][c] = sum;
     }
   constexpr double kDegrees = 180.0 / 3.14159265358979323846;
-  const double turns[3] = {std::atan2(u[1], u[0]) * kDegrees, std::asin(-std::fmax(-1.0, std::fmin(1.0, u[2]))) * kDegrees,
-                           std::atan2(u[6], u[10]) * kDegrees};  // about z, y, x
+  const float degrees[3] = {static_cast<float>(std::atan2(turn[1][0], turn[0][0]) * kDegrees),
+                            static_cast<float>(std::asin(-std::fmax(-1.0, std::fmin(1.0, turn[2][0]))) * kDegrees),
+                            static_cast<float>(std::atan2(turn[2][1], turn[2][2]) * kDegrees)};  // about z, y, x
+  // The turn as written: Rz Ry Rx from the float angles.
+  double written[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+  const int axes[3] = {2, 1, 0};
+  for (int i = 0; i < 3; ++i) {
+    const double a = degrees[i] / kDegrees, c = std::cos(a), s = std::sin(a);
+    const int p = (axes[i] + 1) % 3, q = (axes[i] + 2) % 3;  // the plane the turn acts in
+    for (int r = 0; r < 3; ++r) {
+      const double wp = written[r][p], wq = written[r][q];
+      written[r][p] = wp * c + wq * s;
+      written[r][q] = -wp * s + wq * c;
+    }
+  }
+  double t[3];
+  for (int r = 0; r < 3; ++r)
+    t[r] = before[12 + r] - (written[r][0] * after[12] + written[r][1] * after[13] + written[r][2] * after[14]);
   out->side = kMoveOnLeft;
   out->factorCount = 0;
-  out->factors[out->factorCount++] = {'T', 0.0f, {static_cast<float>(u[12]), static_cast<float>(u[13]), static_cast<float>(u[14])}};
-  const char axes[3] = {'z', 'y', 'x'};
+  out->factors[out->factorCount++] = {'T', 0.0f, {static_cast<float>(t[0]), static_cast<float>(t[1]), static_cast<float>(t[2])}};
+  const char names[3] = {'z', 'y', 'x'};
   for (int i = 0; i < 3; ++i)
-    if (std::fabs(turns[i]) >= 5e-4) out->factors[out->factorCount++] = {axes[i], static_cast<float>(turns[i]), {0.0f, 0.0f, 0.0f}};
+    if (std::fabs(degrees[i]) >= 5e-4f) out->factors[out->factorCount++] = {names[i], degrees[i], {0.0f, 0.0f, 0.0f}};
 }
 
 }  // namespace
@@ -95,18 +107,27 @@ void beginMove(const char* format, ...) {
   movedFrom.sceneOffset = view.sceneOffset;
 }
 
-void endMove() {
+namespace {
+
+// Makes the move just recorded the last one; `inGroup`: a move of the pointer
+// that belongs to the drag under way, if any.
+void closeMove(bool inGroup) {
   if (making.side == kMoveNone) return;  // nothing moved
   view.lastMove = making;
-  if (groupOpen && groupStarted) {
+  if (inGroup && groupOpen && groupStarted) {
     ++newestStep().steps;
   } else {
     pushUndoStep();
-    groupStarted = groupOpen;
+    groupStarted = inGroup && groupOpen;  // a key meanwhile: the drag's next step is a move of its own
   }
   making.side = kMoveNone;
   refreshUndoLabel();
 }
+
+}  // namespace
+
+void endMove() { closeMove(false); }
+void endMouseMove() { closeMove(true); }
 
 void beginMoveGroup() {
   groupOpen = true;
@@ -135,7 +156,7 @@ bool undoMove() {
   if (undo.count == 0) return false;
   const UndoStep& step = newestStep();
   float after[16];
-  glGetFloatv(GL_MODELVIEW_MATRIX, after);
+  glGetFloatv(GL_MODELVIEW_MATRIX, after);  // the matrix now, which the product is applied to
   LastMove shown = {};
   std::snprintf(shown.cause, sizeof shown.cause, "undo %s", step.move.cause);
   if (step.steps == 1 && step.move.side != kMoveReplaces) {

@@ -14,10 +14,12 @@ void beginMove(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // newest one Undo takes back; if nothing moved, nothing changes.
 void endMove();
 
-// A drag, from its press to its release, is one move for Undo: the steps
-// made between these are taken back together.
+// A drag, from its press to its release, is one move for Undo: the moves of
+// the pointer made between these (its steps, and wheel notches, which a pinch
+// on the page makes) are taken back together; endMouseMove closes each.
 void beginMoveGroup();
 void endMoveGroup();
+void endMouseMove();
 
 // The side of the modelview matrix the move now being made is multiplied on;
 // each step of a move begins here.

@@ -48,7 +48,7 @@ void mouseButton(int button, int state, bool shift, int x, int y) {
   if ((button == kWheelAwayButton || button == kWheelTowardsButton) && state == GLUT_DOWN) {
     beginMove(button == kWheelAwayButton ? "wheel, nearer (P)" : "wheel, farther (p)");
     runKeyCommand(button == kWheelAwayButton ? 'P' : 'p');
-    endMove();
+    endMouseMove();
     return;
   }
   if (state == GLUT_UP && drag.kind != DragKind::none && button == drag.button) {
@@ -95,5 +95,5 @@ void onMouseDrag(int x, int y) {
     panUnitsPerPixel(width, height, &perX, &perY);
     panBy(dx * perX, -dy * perY);
   }
-  endMove();
+  endMouseMove();
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -240,4 +241,125 @@ TEST(ViewerExit, QuitKeysAndWindowCloseEndWithStatusZero) {
     EXPECT_EQ(viewerOutput(viewer), "") << keys;
     stopViewer(viewer);
   }
+}
+
+namespace {
+
+// Runs the viewer with `args` and without a display: its exit status and what it printed.
+int runWithoutDisplay(const std::vector<std::string>& args, std::string* output) {
+  int fds[2];
+  if (pipe(fds) != 0) return -1;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(fds[1], 1);
+    dup2(fds[1], 2);
+    close(fds[0]);
+    unsetenv("DISPLAY");
+    std::vector<char*> argv{const_cast<char*>(VELMORA_BINARY)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(VELMORA_BINARY, argv.data());
+    _exit(127);
+  }
+  close(fds[1]);
+  char buffer[512];
+  for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;) output->append(buffer, static_cast<std::size_t>(n));
+  close(fds[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+const std::string kStartLink = "1,1,1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1,0,0,0,-6,1,0,0,-6";
+
+}  // namespace
+
+// A text that is not a view is refused before any window opens (here there is
+// no display to open one on): status 2 and one line on standard error, which
+// never repeats the text.
+TEST(ViewerCommandLine, ViewTextsThatAreNotViewsEndWithStatusTwo) {
+  const std::string bad[] = {
+      "",
+      "1,1,1,0,0,0,0,1,0,0",                                    // cut short
+      kStartLink + ",0",                                        // a field too many
+      "1,1,1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1,0,0,0,-6,1,0,0,x",   // not a number
+      "1,1,1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1,0,0,0,-6,1,0,0,nan",  // NaN
+      "1,1,1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1,0,0,0,-inf,1,0,0,-6",
+      "1,1,1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1,0,0,0,-6e300,1,0,0,-6",  // huge
+      "1,1,1,0,0,0,0,2,0,0,0,0,1,0,0,0,0,1,0,0,0,-6,1,0,0,-6",  // a scale, not a turn
+      "1,1,1,0,0,0,0,-1,0,0,0,0,1,0,0,0,0,1,0,0,0,-6,1,0,0,-6", // a mirror
+      "1,1,1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1,0,0,0,-6,0,0,0,-6",  // its last row not 0 0 0 1
+      "1,2,1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1,0,0,0,-6,1,0,0,-6",  // a switch neither 0 nor 1
+      "2,1,1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1,0,0,0,-6,1,0,0,-6",  // another form
+      " 1,1,1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1,0,0,0,-6,1,0,0,-6", "0x1,1,1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1,0,0,0,-6,1,0,0,-6",
+      "<script>alert(1)</script>",
+  };
+  for (const std::string& text : bad) {
+    std::string output;
+    EXPECT_EQ(runWithoutDisplay({"--view", text}, &output), 2) << text;
+    EXPECT_NE(output.find("velmora: --view: the view was not understood"), std::string::npos) << text << ": " << output;
+    EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << text << ": " << output;
+    if (text.size() > 3) {
+      EXPECT_EQ(output.find(text), std::string::npos) << text;
+    }
+  }
+  std::string output;
+  EXPECT_EQ(runWithoutDisplay({"--view"}, &output), 2) << output;
+}
+
+// "Link to this view" prints the command that starts at the view; a second
+// viewer so started draws the same picture, the eye from outside included.
+TEST(ViewerCommandLine, ALinkedViewStartsAsItWasLeft) {
+  RunningViewer first;
+  ASSERT_TRUE(startViewer(VELMORA_BINARY, {}, &first)) << first.problem;
+  pressKeys(first, "Right*3 Up*2 X*4 m Left P*3 O E");
+  ASSERT_TRUE(chooseFromMenu(first, kEyeView));
+  ASSERT_TRUE(chooseFromMenu(first, menuRowOf(kMenuLinkView)));
+  ASSERT_TRUE(waitForFrames(first));
+  const Picture left = grabWindow(first);
+  std::string printed;
+  for (int i = 0; i < 100 && printed.find('\n') == std::string::npos; ++i) {
+    printed = viewerOutput(first);
+    if (printed.find('\n') == std::string::npos) waitForFrames(first, 1);
+  }
+  stopViewer(first);
+  const std::string prefix = "velmora --view ";
+  ASSERT_EQ(printed.rfind(prefix, 0), 0u) << printed;
+  const std::string link = printed.substr(prefix.size(), printed.find('\n') - prefix.size());
+  RunningViewer second;
+  ASSERT_TRUE(startViewer(VELMORA_BINARY, {"--view", link}, &second)) << second.problem;
+  expectPicture(left, grabWindow(second), 0, "linked-view");
+  EXPECT_EQ(viewerOutput(second), "");
+  stopViewer(second);
+}
+
+// Full screen: the window is the screen's size and shows what the viewer
+// draws in a window of that size; leaving puts it back where and as large as it was.
+TEST_F(Viewer, FullScreenFillsTheScreenAndLeavingPutsTheWindowBack) {
+  const Picture start = grabWindow(viewer_);
+  const ScreenRect before = windowRect(viewer_);
+  const int screenWidth = DisplayWidth(viewer_.display, DefaultScreen(viewer_.display));
+  const int screenHeight = DisplayHeight(viewer_.display, DefaultScreen(viewer_.display));
+  ASSERT_TRUE(chooseFromMenu(viewer_, kFullScreen));
+  for (int i = 0; i < 100 && windowRect(viewer_).width != screenWidth; ++i) waitForFrames(viewer_, 1);
+  ASSERT_TRUE(waitForFrames(viewer_));
+  const ScreenRect full = windowRect(viewer_);
+  EXPECT_EQ(full.width, screenWidth);
+  EXPECT_EQ(full.height, screenHeight);
+  const Picture filled = grabWindow(viewer_);
+  ASSERT_TRUE(chooseFromMenu(viewer_, kFullScreen));  // now "Leave full screen"
+  for (int i = 0; i < 100 && windowRect(viewer_).width != before.width; ++i) waitForFrames(viewer_, 1);
+  ASSERT_TRUE(waitForFrames(viewer_));
+  const ScreenRect back = windowRect(viewer_);
+  EXPECT_EQ(back.x, before.x);
+  EXPECT_EQ(back.y, before.y);
+  EXPECT_EQ(back.width, before.width);
+  EXPECT_EQ(back.height, before.height);
+  expectPicture(start, grabWindow(viewer_), 0, "left-full-screen");
+  RunningViewer resized;
+  std::string problem;
+  ASSERT_TRUE(startViewer(VELMORA_BINARY, {}, &resized)) << resized.problem;
+  ASSERT_TRUE(resizeWindow(resized, screenWidth, screenHeight, &problem)) << problem;
+  expectPicture(grabWindow(resized), filled, 0, "full-screen");
+  stopViewer(resized);
 }

@@ -357,8 +357,9 @@ TEST(Navigation, ViewTextShowsTheMatricesAsTheOracleHasThem) {
 
 // The last move as the display writes it: a title naming it and the product
 // that made the modelview matrix. Read back and multiplied with the matrix
-// before the move (glm), the product gives the matrix the display shows;
-// what moves nothing leaves both lines as they were.
+// before the last event (glm), the product gives the matrix the display
+// shows; what moves nothing leaves both lines as they were. Undo (menu 259)
+// gives back exactly the matrix and scene offset from before the event before it.
 TEST(Navigation, EveryMoveShowsTheProductThatMadeIt) {
   struct Case {
     const char* keysBefore;
@@ -387,6 +388,15 @@ TEST(Navigation, EveryMoveShowsTheProductThatMadeIt) {
       {"", "menu 88", "menu, About x, +5 degrees (X)", "M = M Rx(5)"},
       {"", "key 79", nullptr, nullptr},
       {">", "key 69;key 50;key 109;key 111;menu 257;menu 258;special 110;drag 0 200 200 200 200 0", nullptr, nullptr},
+      {"", "menu 259", nullptr, nullptr},  // nothing to undo
+      {"", "special 102;menu 259", "undo Right arrow, orbit",
+       "M = T(0.000, 0.000, -6.000) Ry(-5) T(0.000, 0.000, 6.000) M"},
+      {">", "key 88;menu 259", "undo key X", "M = M Rx(-5)"},
+      {"m", "wheel 4 250 250;menu 259", "undo wheel, farther (p)", "M = T(0.000, 0.000, 0.100) M"},
+      {">>XmP", "menu 256;menu 259", "undo menu, Reset view", nullptr},
+      {"X", "drag 0 200 200 260 240 0;drag 1 250 250 320 200 0;menu 259", "undo middle drag, pan", nullptr},
+      {"", "press 0 200 200;motion 230 210;motion 260 240;wheel 3 260 240;motion 280 250;release 0 280 250;menu 259",
+       "undo left drag, orbit", nullptr},  // a drag of three steps and a notch is one move
   };
   for (const Case& c : cases) {
     resetViewer(c.size.x, c.size.y);
@@ -394,8 +404,14 @@ TEST(Navigation, EveryMoveShowsTheProductThatMadeIt) {
     const std::string what = std::string("'") + c.events + "' after '" + c.keysBefore + "'";
     const glm::dmat4 before = readMatrix(GL_MODELVIEW_MATRIX);
     const ShownMove prior = readShownMove();
+    std::vector<glm::dmat4> matrices;  // before each event
+    std::vector<Vec3f> offsets;
     std::istringstream events(c.events);
-    for (std::string event; std::getline(events, event, ';');) ASSERT_TRUE(applyEvent(event.c_str())) << event;
+    for (std::string event; std::getline(events, event, ';');) {
+      matrices.push_back(readMatrix(GL_MODELVIEW_MATRIX));
+      offsets.push_back(view.sceneOffset);
+      ASSERT_TRUE(applyEvent(event.c_str())) << event;
+    }
     const ShownMove shown = readShownMove();
     const glm::dmat4 now = readMatrix(GL_MODELVIEW_MATRIX);
     EXPECT_EQ(shown.title, c.title ? std::string("Last move: ") + c.title : prior.title) << what;
@@ -408,8 +424,12 @@ TEST(Navigation, EveryMoveShowsTheProductThatMadeIt) {
     // The product's numbers are written to the display's decimals: each
     // translation so written is off by up to half a unit of the last one.
     glm::dmat4 made;
-    ASSERT_TRUE(applyProduct(shown.product, before, &made)) << what << ": " << shown.product;
+    ASSERT_TRUE(applyProduct(shown.product, matrices.back(), &made)) << what << ": " << shown.product;
     EXPECT_LT(maxDiff(made, now), 0.0015) << what << ": " << shown.product;
+    if (std::strncmp(c.title, "undo ", 5) != 0) continue;
+    const std::size_t undone = std::string(c.events).rfind("press", 0) == 0 ? 0 : matrices.size() - 2;
+    EXPECT_EQ(maxDiff(now, matrices[undone]), 0.0) << what;
+    EXPECT_EQ(std::memcmp(&view.sceneOffset, &offsets[undone], sizeof(Vec3f)), 0) << what;
   }
 }
 

@@ -19,6 +19,12 @@ bool applyEvent(const char* line) {
     mouseButton(a, GLUT_DOWN, f != 0, b, c);
     onMouseDrag(d, e);
     mouseButton(a, GLUT_UP, f != 0, d, e);
+  } else if (n == 4 && std::strcmp(kind, "press") == 0) {
+    mouseButton(a, GLUT_DOWN, false, b, c);
+  } else if (n == 3 && std::strcmp(kind, "motion") == 0) {
+    onMouseDrag(a, b);
+  } else if (n == 4 && std::strcmp(kind, "release") == 0) {
+    mouseButton(a, GLUT_UP, false, b, c);
   } else if (n == 4 && std::strcmp(kind, "wheel") == 0) {
     mouseButton(a, GLUT_DOWN, false, b, c);
     mouseButton(a, GLUT_UP, false, b, c);
