@@ -4,7 +4,7 @@
 // from the view, or where no other control of the page has the focus; over
 // an open menu they are the menu's, and Escape closes only the menu.
 'use strict';
-// `page`: {canvas, matrices, view, menu, run, call, ask, toBuffer, ended}, from
+// `page`: {canvas, matrices, view, menu, fullScreen, run, call, ask, toBuffer, ended}, from
 // web/page.js. Returns {mouse, motion, wheel}, which touch uses too.
 function velmoraInput(page) {
   const { canvas, matrices, menu } = page;
@@ -31,6 +31,7 @@ function velmoraInput(page) {
 
   window.addEventListener('keydown', (event) => {
     if (page.ended() || event.ctrlKey || event.altKey || event.metaKey) return;
+    if (event.key === 'Escape' && page.fullScreen()) return; // the browser's way out of full screen, only that
     if (menu.isOpen()) {
       if (event.key === 'Escape' || menu.hasKeys()) {
         event.preventDefault();

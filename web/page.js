@@ -1,6 +1,7 @@
 // The page around the web build: starts it, puts together the view's frames
-// (web/frames.js), the menu (web/menu.js), input (web/input.js, web/touch.js),
-// and says when the program has ended, which a page cannot do by closing itself.
+// (web/frames.js), the menu (web/menu.js), the link and full screen
+// (web/link_and_full_screen.js), input (web/input.js, web/touch.js), and says
+// when the program has ended, which a page cannot do by closing itself.
 // Its scripting interface, window.velmora, is in the README.
 'use strict';
 (function () {
@@ -34,7 +35,9 @@
     }
   }
 
-  const page = { canvas, matrices, view: element('view'), menu: element('menu'), menuButton: element('menu-button') };
+  const page = {
+    canvas, matrices, element, view: element('view'), menu: element('menu'), menuButton: element('menu-button'),
+  };
   Object.assign(page, { run, ended: () => ended });
   const frames = velmoraFrames(page);
   // A call into the program that may change the picture: a frame follows.
@@ -45,7 +48,8 @@
   };
   Object.assign(page, { call, ask: frames.ask, toBuffer: frames.toBuffer, cancelTouch: () => touch.cancel() });
   const menu = velmoraMenu(page);
-  const input = velmoraInput({ ...page, menu });
+  const shown = velmoraLinkAndFullScreen(page);
+  const input = velmoraInput({ ...page, menu, fullScreen: shown.isFullScreen });
   const touch = velmoraTouch({
     ...page,
     ...input,
@@ -72,6 +76,7 @@
   ];
   window.Module = {
     canvas,
+    arguments: shown.startArguments(),
     print: (text) => console.log(text),
     printErr: (text) => {
       if (!kEmulationNotes.includes(text)) console.warn(text);
@@ -79,6 +84,9 @@
     velmoraMenus: menu.setModel,
     velmoraStarted: frames.start,
     velmoraFrame: frames.onFrame,
+    velmoraLink: shown.link,
+    velmoraLinkRejected: shown.linkRejected,
+    velmoraFullScreen: shown.fullScreen,
     postRun: [
       () => {
         if (!Module.ctx) element('unsupported').hidden = false;

@@ -1,5 +1,5 @@
 // The page's own ways (app/platform.h): full screen, a view handed on and a
-// link not understood are the page's to show (web/view.js).
+// link not understood are the page's to show (web/link_and_full_screen.js).
 #include <emscripten.h>
 
 #include "app/platform.h"
@@ -29,5 +29,8 @@ extern "C" {
 
 // From the page: the view left full screen by the browser's own way out.
 EMSCRIPTEN_KEEPALIVE void velmoraFullScreenLeft() { onFullScreenLeft(); }
+
+// From the page: its Full screen button, which does what the menu's row does.
+EMSCRIPTEN_KEEPALIVE void velmoraFullScreenButton() { onMenu(kMenuFullScreen); }
 
 }  // extern "C"

@@ -39,20 +39,20 @@ class Browser {
 
   // Waits until the page's program runs and has drawn its first frame: after a
   // navigation, or after a reload the page made itself, while which the page
-  // may not answer.
-  async waitUntilDrawing() {
+  // may not answer; with `url`, the page at that address.
+  async waitUntilDrawing(url = '') {
     const deadline = Date.now() + 60000;
     for (;;) {
-      const drawing = await this.evaluate(() => new Promise((resolve) => {
+      const drawing = await this.evaluate((at) => new Promise((resolve) => {
         const until = Date.now() + 2000;
         const wait = () => {
           const v = window.velmora;
-          if (v && v.frames() > 0 && document.getElementById('ended').hidden) resolve(true);
+          if (v && v.frames() > 0 && document.getElementById('ended').hidden && (!at || location.href === at)) resolve(true);
           else if (Date.now() > until) resolve(false);
           else setTimeout(wait, 5);
         };
         wait();
-      })).catch((error) => (Date.now() > deadline ? Promise.reject(error) : false));
+      }), url).catch((error) => (Date.now() > deadline ? Promise.reject(error) : false));
       if (drawing) return;
       if (Date.now() > deadline) throw new Error('the page\'s program did not start drawing');
       await pause(50);
@@ -194,7 +194,7 @@ class Chromium extends Browser {
   // CSS pixel; `phone` makes it a phone's: a mobile viewport, touch, a coarse pointer.
   async setViewport(width, height, ratio = 1, phone = false) {
     await this.devTools('Emulation.setDeviceMetricsOverride', {
-      width, height, deviceScaleFactor: ratio, mobile: phone,
+      width, height, screenWidth: width, screenHeight: height, deviceScaleFactor: ratio, mobile: phone,
       screenOrientation: { type: width > height ? 'landscapePrimary' : 'portraitPrimary', angle: width > height ? 90 : 0 },
     });
     if (phone) await this.devTools('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 5 });
@@ -416,12 +416,25 @@ class WebKit extends Browser {
       await this.perform(rest);
       return;
     }
-    // A drag step by step, each after the frame that follows the last: given
-    // together, WebKit now and then hands the page a move of a drag late.
+    // A drag step by step, each once the page has had it and drawn what
+    // follows: given together, WebKit now and then hands the page a move of a
+    // drag late. The test counts the page's pointer events itself.
+    await this.evaluate(() => {
+      if (window.testPointer) return;
+      window.testPointer = { at: [-1, -1], buttons: 0 };
+      window.addEventListener('mousemove', (e) => (window.testPointer.at = [e.clientX, e.clientY]), true);
+      for (const type of ['mousedown', 'mouseup']) window.addEventListener(type, () => ++window.testPointer.buttons, true);
+    });
     for (let i = 0; i < rest.length; ++i) {
+      const buttons = await this.evaluate(() => window.testPointer.buttons);
       await this.perform([rest[i]], i === rest.length - 1);
-      await this.evaluate(() => new Promise((resolve) => requestAnimationFrame(resolve))
-        .then(() => (window.velmora ? window.velmora.nextFrame() : null)));
+      await this.evaluate((step, count) => new Promise((resolve) => {
+        const until = performance.now() + 5000;
+        const had = () => (step.move ? window.testPointer.at.join() === step.move.join()
+          : step.down === undefined && step.up === undefined ? true : window.testPointer.buttons > count);
+        const wait = () => (had() || performance.now() > until ? resolve() : requestAnimationFrame(wait));
+        wait();
+      }).then(() => window.velmora.nextFrame()), rest[i], buttons);
     }
   }
 }

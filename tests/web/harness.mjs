@@ -88,9 +88,9 @@ export function desktopPicture(width, height) {
   return desktopPictures.get(size);
 }
 
-// The desktop's matrices after the same events.
-export function desktopText(events) {
-  return run(config.replay, [], events.join('\n') + '\n');
+// The desktop's matrices after the same events, started with `args` (--view TEXT).
+export function desktopText(events, args = []) {
+  return run(config.replay, args, events.join('\n') + '\n');
 }
 
 // The gallery's rows, as velmora-drive reads the table.
@@ -120,7 +120,8 @@ export const kMenuLabels = menus.filter((row) => row.menu === 0); // {label, lab
 const rowOf = (value) => kMenu.indexOf(value);
 export const kMenuRows = {
   projection: rowOf(79), nearer: rowOf(80), farther: rowOf(112), turns: rowOf(-1), matrices: rowOf(257),
-  eyeView: rowOf(258), resetView: rowOf(256), quit: rowOf(113), last: kMenu.length - 1,
+  eyeView: rowOf(258), resetView: rowOf(256), undo: rowOf(259), fullScreen: rowOf(260), link: rowOf(261),
+  quit: rowOf(113), last: kMenu.length - 1,
 };
 // The arrow keys' GLUT_KEY_ codes.
 export const kArrowCodes = { ArrowLeft: 100, ArrowUp: 101, ArrowRight: 102, ArrowDown: 103 };
