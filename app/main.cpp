@@ -1,3 +1,5 @@
+// The entry: opens the window, sets up GL and the callbacks, and hands
+// control to the toolkit's loop.
 #include "app/gl.h"
 #include "app/startup.h"
 

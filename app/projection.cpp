@@ -1,3 +1,5 @@
+// The viewport and the projection, perspective or orthographic, set from the
+// window's size at each reshape and when O or o switches them.
 #include "app/projection.h"
 
 #include "app/gl.h"

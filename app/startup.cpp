@@ -1,9 +1,11 @@
+// The view state's one record, the window, the starting GL state and the
+// callbacks' registration.
 #include "app/startup.h"
 
 #include "app/gl.h"
 #include "app/projection.h"
-#include "app/view_state.h"
 #include "app/view_link.h"
+#include "app/view_state.h"
 #include "app/window_identity.h"
 #include "nav/nav.h"
 #include "scene/scene.h"

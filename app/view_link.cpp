@@ -46,8 +46,8 @@ bool isTurn(const float* m) {
       for (int r = 0; r < 3; ++r) dot += static_cast<double>(m[a * 4 + r]) * m[b * 4 + r];
       if (std::fabs(dot - (a == b ? 1.0 : 0.0)) > kRotationTolerance) return false;
     }
-  const double det = m[0] * (m[5] * m[10] - m[9] * m[6]) - m[4] * (m[1] * m[10] - m[9] * m[2]) +
-                     m[8] * (m[1] * m[6] - m[5] * m[2]);
+  const double det =
+      m[0] * (m[5] * m[10] - m[9] * m[6]) - m[4] * (m[1] * m[10] - m[9] * m[2]) + m[8] * (m[1] * m[6] - m[5] * m[2]);
   return det > 0.0;
 }
 

@@ -1,3 +1,4 @@
+// On X11: the window's class (velmora, Velmora) and its icon, set through Xlib.
 #include "app/window_identity.h"
 
 #include <GL/glx.h>

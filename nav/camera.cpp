@@ -1,3 +1,5 @@
+// The eye-space moves (orbit, pan, nearer and farther, Reset view) and the
+// special-key callback: the arrow keys, and the special keys that end the program.
 #include <cstdlib>
 
 #include "app/gl.h"

@@ -1,3 +1,5 @@
+// The character-key callback: toggles, the projection, nearer and farther and
+// the turns about the scene's own axes; every unbound character ends the program.
 #include <cstdlib>
 
 #include "app/gl.h"

@@ -14,8 +14,8 @@ namespace {
 // The move a callback has begun: its record, and the matrix and offset from before it.
 LastMove making = {};
 UndoStep movedFrom = {};
-bool groupOpen = false;      // a drag is under way
-bool groupStarted = false;   // and has made a step, its Undo entry the newest
+bool groupOpen = false;     // a drag is under way
+bool groupStarted = false;  // and has made a step, its Undo entry the newest
 char shownUndoLabel[kMoveCauseSize + 8] = "";
 
 void addFactor(const MoveFactor& factor) {
@@ -88,7 +88,8 @@ void productBetween(const float* before, const float* after, LastMove* out) {
     t[r] = before[12 + r] - (written[r][0] * after[12] + written[r][1] * after[13] + written[r][2] * after[14]);
   out->side = kMoveOnLeft;
   out->factorCount = 0;
-  out->factors[out->factorCount++] = {'T', 0.0f, {static_cast<float>(t[0]), static_cast<float>(t[1]), static_cast<float>(t[2])}};
+  out->factors[out->factorCount++] = {
+      'T', 0.0f, {static_cast<float>(t[0]), static_cast<float>(t[1]), static_cast<float>(t[2])}};
   const char names[3] = {'z', 'y', 'x'};
   for (int i = 0; i < 3; ++i)
     if (std::fabs(degrees[i]) >= 5e-4f) out->factors[out->factorCount++] = {names[i], degrees[i], {0.0f, 0.0f, 0.0f}};

@@ -1,3 +1,5 @@
+// The right-button menu: the one table of its rows, the labels that follow
+// the state, and what each row runs.
 #include <initializer_list>
 
 #include "app/gl.h"
@@ -200,9 +202,7 @@ void onFullScreenLeft() {
   refreshMenu();
 }
 
-void registerMouse() {
-  glutMouseFunc(onMouseButton);
-  glutMotionFunc(onMouseDrag);
+void registerMenu() {
   viewWindow = glutGetWindow();
   glutEntryFunc(onEntry);
   const int turnMenu = glutCreateMenu(onMenuChoice);

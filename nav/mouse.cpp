@@ -1,3 +1,5 @@
+// The mouse's callbacks: a left drag orbits, a middle or Shift+left drag
+// pans, a wheel notch moves nearer or farther.
 #include <cmath>
 
 #include "app/gl.h"
@@ -96,4 +98,10 @@ void onMouseDrag(int x, int y) {
     panBy(dx * perX, -dy * perY);
   }
   endMouseMove();
+}
+
+void registerMouse() {
+  glutMouseFunc(onMouseButton);
+  glutMotionFunc(onMouseDrag);
+  registerMenu();
 }

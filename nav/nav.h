@@ -1,4 +1,7 @@
-// View navigation: the keyboard callbacks and the eye-space moves.
+// View navigation, all that the toolkit's input callbacks run: the special-key
+// callback and the eye-space moves (nav/camera.cpp), the character-key
+// callback (nav/keys.cpp), the mouse's callbacks (nav/mouse.cpp) and the
+// right-button menu (nav/menu.cpp).
 #pragma once
 
 constexpr double kMoveStep = 0.1;  // pan and dolly step, scene units
@@ -67,8 +70,10 @@ int menuRowValue(int menu, int row);
 const char* menuRowLabel(int menu, int row);
 const char* menuRowLabelWhenSet(int menu, int row);
 
-// Registers the mouse callbacks and makes and attaches the menu.
+// Registers the mouse's callbacks, then the menu (registerMenu).
 void registerMouse();
+// Makes the menu and attaches it to the right button, with its entry and status callbacks.
+void registerMenu();
 
 // Keyboard callback: toggles, the projection, the dolly, the model-axis
 // turns; every character without a binding ends the program.

@@ -1,3 +1,4 @@
+// The axis gizmo at the scene origin: red x, green y and blue z, half or full length.
 #include "app/gl.h"
 #include "scene/scene.h"
 

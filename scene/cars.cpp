@@ -1,3 +1,4 @@
+// The two wire cars and the two wire posts.
 #include "app/gl.h"
 #include "scene/scene.h"
 

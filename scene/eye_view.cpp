@@ -1,3 +1,5 @@
+// The display of the eye seen from outside: the scene from a fixed observer,
+// with the eye and its view volume drawn in it.
 #include <cmath>
 
 #include "app/gl.h"

@@ -1,3 +1,5 @@
+// One frame: the scene under the modelview matrix, then the displays, then
+// the swap; and the matrix stack pushes the displays share.
 #include "app/gl.h"
 #include "app/view_state.h"
 #include "scene/scene.h"

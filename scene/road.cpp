@@ -1,3 +1,4 @@
+// The road: two white edge lines and the dashed centre line.
 #include "app/gl.h"
 #include "scene/scene.h"
 

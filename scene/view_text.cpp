@@ -1,3 +1,5 @@
+// The display of the matrices as text: the projection, the scene offset, the
+// modelview matrix and the last move's product, in bitmap characters on a backing.
 #include <algorithm>
 
 #include <cstdarg>

@@ -10,7 +10,9 @@
 #                            with their WebDriver servers
 set -euo pipefail
 
-run_packages=(g++ cmake make libgl1-mesa-dev libglu1-mesa-dev freeglut3-dev libgl1-mesa-dri libx11-dev)
+# Debian's current names: libgl-dev and libglvnd-dev, not the transitional
+# libgl1-mesa-dev; libglut-dev, not the transitional freeglut3-dev.
+run_packages=(g++ cmake make libgl-dev libglvnd-dev libglu1-mesa-dev libglut-dev libgl1-mesa-dri libx11-dev)
 bench_packages=(libbenchmark-dev)
 icons_packages=(g++ cmake make libpng-dev)
 test_packages=(xvfb xauth libgtest-dev libglm-dev libpng-dev libx11-dev libxtst-dev libxdamage-dev man-db groff-base dpkg-dev file desktop-file-utils appstream lintian valgrind)

@@ -4,6 +4,12 @@
 # build, with the Windows build (scripts/windows.sh) run under Wine beside it
 # and the web build (scripts/web.sh) in Chromium, Firefox ESR and WebKitGTK,
 # then the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
+#
+#   scripts/test.sh            everything, as CI runs it
+#   scripts/test.sh LABEL|NAME the quick loop, after a first whole run: builds
+#                              what changed and runs one CTest label (gl, e2e,
+#                              web, package, memcheck) or the tests whose names
+#                              match NAME, on a private X server
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh test
@@ -22,6 +28,21 @@ fresh_shader_cache() {
 }
 # The screen holds a window of the web build's largest buffer in the browsers' test (1122 x 1122).
 xvfb=(xvfb-run -a -s "-screen 0 2048x2048x24")
+
+if [ $# -gt 0 ]; then
+  if [ ! -f build-test/CMakeCache.txt ]; then
+    echo "scripts/test.sh: run it once without arguments first: the quick loop reuses its builds" >&2
+    exit 2
+  fi
+  case "$1" in
+    gl | e2e | web | package | memcheck) which=(-L "^$1\$") ;;
+    *) which=(-R "$1") ;;
+  esac
+  [ "$1" = web ] && bash scripts/web.sh >/dev/null
+  cmake --build build-test -j"$(nproc)"
+  fresh_shader_cache build-test
+  exec "${xvfb[@]}" ctest --test-dir build-test --output-on-failure "${which[@]}"
+fi
 
 bash scripts/windows.sh
 bash scripts/web.sh

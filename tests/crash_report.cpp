@@ -1,3 +1,5 @@
+// What a GL test that dies of a signal prints: the test and event it was on,
+// the renderer, the CPU and a backtrace.
 #include "tests/crash_report.h"
 
 #include <execinfo.h>

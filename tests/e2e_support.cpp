@@ -1,3 +1,5 @@
+// What the end-to-end tests share: pictures held to expected ones, and the
+// versions of the programs they run under.
 #include "tests/e2e_support.h"
 
 #include <cstdio>

@@ -1,3 +1,5 @@
+// The GL tests' harness: a real GL context on the test's X server, matrices
+// and pixels read back, and the glm oracle they are held to.
 #include "tests/gl_harness.h"
 
 #include <GL/freeglut.h>

@@ -1,3 +1,4 @@
+// One line of input handed to the callback the toolkit would call.
 #include "tools/events.h"
 
 #include <cstdio>

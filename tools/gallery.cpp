@@ -1,3 +1,4 @@
+// The gallery table read, and a row's input given to a running viewer.
 #include "tools/gallery.h"
 
 #include "nav/nav.h"

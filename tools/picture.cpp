@@ -1,3 +1,4 @@
+// Pictures: PNG files read and written, the pixels that differ, the difference picture.
 #include "tools/picture.h"
 
 #include <png.h>

@@ -1,3 +1,5 @@
+// The X driver: the viewer started, keys and the pointer through XTEST,
+// frames counted through DAMAGE, windows and menus found and grabbed.
 #include "tools/xdrive.h"
 
 #include <X11/XKBlib.h>

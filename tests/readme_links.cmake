@@ -1,0 +1,21 @@
+# Every link of the README into docs/, and every picture it shows, names a
+# file that is there.
+#   cmake -DSOURCE_DIR=DIR -P readme_links.cmake
+cmake_minimum_required(VERSION 3.16)
+file(READ ${SOURCE_DIR}/README.md readme)
+string(REGEX MATCHALL "\\(docs/[^)#]*" links "${readme}")
+set(missing "")
+list(LENGTH links count)
+foreach(link IN LISTS links)
+  string(SUBSTRING "${link}" 1 -1 path)
+  if(NOT EXISTS ${SOURCE_DIR}/${path})
+    string(APPEND missing "  ${path}\n")
+  endif()
+endforeach()
+if(count EQUAL 0)
+  message(FATAL_ERROR "README.md links to nothing in docs/: the check reads no link")
+endif()
+if(missing)
+  message(FATAL_ERROR "README.md links to files that are not there:\n${missing}")
+endif()
+message(STATUS "${count} links into docs/, each to a file that is there")
