@@ -8,7 +8,7 @@
 namespace {
 
 EM_JS(void, tellPageFullScreen, (int on), {
-  if (Module.velmoraFullScreen) Module.velmoraFullScreen(on != = 0);
+  if (Module.velmoraFullScreen) Module.velmoraFullScreen(Boolean(on));
 });
 EM_JS(void, tellPageLink, (const char* link), {
   if (Module.velmoraLink) Module.velmoraLink(UTF8ToString(link));
