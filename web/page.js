@@ -67,19 +67,17 @@
   // happened so far, and the picture, drawn again and read back.
   window.velmora = { frames: frames.frames, nextFrame: frames.nextFrame, picture: frames.picture };
 
-  // emscripten's own notes on its GL emulation, printed at every start: the
-  // page's console stays quiet. Anything else it prints is shown.
-  const kEmulationNotes = [
-    'WARNING: using emscripten GL emulation. This is a collection of limited workarounds, do not expect it to work.',
-    'WARNING: using emscripten GL emulation unsafe opts. If weirdness happens, try -s GL_UNSAFE_OPTS=0',
-    'WARNING: using emscripten GL immediate mode emulation. This is very limited in what it supports',
-  ];
+  // emscripten's own notes on its GL emulation, printed at every start (their
+  // wording differs between its versions): the page's console stays quiet.
+  // Anything else it prints is shown.
+  const isEmulationNote = (text) =>
+    /^WARNING: using emscripten GL (emulation\. |emulation unsafe opts\. |immediate mode emulation\. )/.test(text);
   window.Module = {
     canvas,
     arguments: shown.startArguments(),
     print: (text) => console.log(text),
     printErr: (text) => {
-      if (!kEmulationNotes.includes(text)) console.warn(text);
+      if (!isEmulationNote(text)) console.warn(text);
     },
     velmoraMenus: menu.setModel,
     velmoraStarted: frames.start,

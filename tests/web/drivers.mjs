@@ -266,6 +266,9 @@ class Firefox extends Browser {
       'datareporting.policy.dataSubmissionEnabled': false,
       'devtools.console.stdout.content': true,
       'devtools.console.stdout.chrome': false,
+      // Firefox's own web-compatibility add-on, which logs as if from a page.
+      'extensions.webcompat.enable_interventions': false,
+      'extensions.webcompat.enable_shims': false,
       ...(this.ratio ? { 'layout.css.devPixelsPerPx': String(this.ratio), 'dom.w3c_touch_events.enabled': 1 } : {}),
     };
     fs.writeFileSync(path.join(this.profile, 'user.js'),
@@ -286,7 +289,8 @@ class Firefox extends Browser {
   // Every console line of the pages and their uncaught exceptions printed
   // since the last call. A page's console line prints its arguments as source
   // text (a string quoted); Firefox's own, which it prints whatever the
-  // preferences say, begin with their module's name ("console.error: RSLoader: ...").
+  // preferences say, begin with their module's name ("console.error: RSLoader: ...")
+  // or, from its web-compatibility add-on, name it ({id:"webcompat ...).
   async browserProblems() {
     return this.problemsPrinted(this.output.lastIndexOf('\n') + 1);
   }
@@ -298,8 +302,9 @@ class Firefox extends Browser {
   problemsPrinted(end) {
     const lines = this.output.slice(0, end).split('\n');
     this.output = this.output.slice(end);
-    return lines.filter((line) => /^console\.(log|info|warn|error|debug): (?![A-Za-z][\w.-]*: )/.test(line) ||
-      line.startsWith('JavaScript error: file:') || line.startsWith('JavaScript warning: file:'));
+    return lines.filter((line) => (/^console\.(log|info|warn|error|debug): (?![A-Za-z][\w.-]*: )/.test(line) &&
+      !line.includes('{id:"webcompat ')) || line.startsWith('JavaScript error: file:') ||
+      line.startsWith('JavaScript warning: file:'));
   }
 
   // Fingers reach the page apart only in actions requests of their own: in
