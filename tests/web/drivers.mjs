@@ -245,6 +245,10 @@ class Chromium extends Browser {
   }
 }
 
+// What Firefox's web-compatibility add-on prints as if a page had, in
+// Firefox ESR 140 and 153: never the page's.
+const kFirefoxOwnLines = ['{id:"webcompat ', '"Enabled UA override for ', '"Registered still-not-active content scripts for '];
+
 // Firefox has no WebGL headless here: it is shown on the test's X display, on
 // a profile of its own that prints the pages' console to its standard output.
 // `ratio`: device pixels a CSS pixel, as a sharp screen has them.
@@ -269,6 +273,8 @@ class Firefox extends Browser {
       // Firefox's own web-compatibility add-on, which logs as if from a page.
       'extensions.webcompat.enable_interventions': false,
       'extensions.webcompat.enable_shims': false,
+      'extensions.webcompat.perform_injections': false,
+      'extensions.webcompat.perform_ua_overrides': false,
       ...(this.ratio ? { 'layout.css.devPixelsPerPx': String(this.ratio), 'dom.w3c_touch_events.enabled': 1 } : {}),
     };
     fs.writeFileSync(path.join(this.profile, 'user.js'),
@@ -290,7 +296,8 @@ class Firefox extends Browser {
   // since the last call. A page's console line prints its arguments as source
   // text (a string quoted); Firefox's own, which it prints whatever the
   // preferences say, begin with their module's name ("console.error: RSLoader: ...")
-  // or, from its web-compatibility add-on, name it ({id:"webcompat ...).
+  // or are its web-compatibility add-on's, which print as a page's would
+  // (kFirefoxOwnLines).
   async browserProblems() {
     return this.problemsPrinted(this.output.lastIndexOf('\n') + 1);
   }
@@ -303,7 +310,7 @@ class Firefox extends Browser {
     const lines = this.output.slice(0, end).split('\n');
     this.output = this.output.slice(end);
     return lines.filter((line) => (/^console\.(log|info|warn|error|debug): (?![A-Za-z][\w.-]*: )/.test(line) &&
-      !line.includes('{id:"webcompat ')) || line.startsWith('JavaScript error: file:') ||
+      !kFirefoxOwnLines.some((own) => line.includes(own))) || line.startsWith('JavaScript error: file:') ||
       line.startsWith('JavaScript warning: file:'));
   }
 
