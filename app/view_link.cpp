@@ -18,11 +18,10 @@ constexpr double kRotationTolerance = 1.0e-3;  // how far from orthonormal a tur
 bool given = false;  // a view was taken from the command line
 ViewLink taken = {};
 
-int* flagsOf(ViewState& state, int i) {
-  int* const flags[6] = {&state.usePerspective, &state.showAxes,     &state.fullAxes,
-                         &state.panMode,        &state.showMatrices, &state.showEyeView};
-  return flags[i];
-}
+// The switches the text holds, in its order.
+constexpr int ViewState::*kLinkFlags[6] = {&ViewState::usePerspective, &ViewState::showAxes,
+                                           &ViewState::fullAxes,       &ViewState::panMode,
+                                           &ViewState::showMatrices,   &ViewState::showEyeView};
 
 // One number of the text: all of [text, end) read, finite and within reach.
 bool readNumber(const char* text, const char* end, double* value) {
@@ -54,9 +53,8 @@ bool isTurn(const float* m) {
 }  // namespace
 
 void formatViewLink(const ViewState& state, const float* modelview, char (&out)[kViewLinkSize]) {
-  ViewState copy = state;
   int used = std::snprintf(out, sizeof out, "%d", kLinkVersion);
-  for (int i = 0; i < 6; ++i) used += std::snprintf(out + used, sizeof out - used, ",%d", *flagsOf(copy, i));
+  for (const auto flag : kLinkFlags) used += std::snprintf(out + used, sizeof out - used, ",%d", state.*flag);
   for (int i = 0; i < 16; ++i) used += std::snprintf(out + used, sizeof out - used, ",%.9g", modelview[i]);
   const float offset[3] = {state.sceneOffset.x, state.sceneOffset.y, state.sceneOffset.z};
   for (const float v : offset) used += std::snprintf(out + used, sizeof out - used, ",%.9g", v);
@@ -127,7 +125,7 @@ void takeViewOption(int* argc, char** argv) {
 
 bool placeLinkedView() {
   if (!given) return false;
-  for (int i = 0; i < 6; ++i) *flagsOf(view, i) = taken.flags[i];
+  for (int i = 0; i < 6; ++i) view.*kLinkFlags[i] = taken.flags[i];
   view.sceneOffset = taken.sceneOffset;
   glMatrixMode(GL_MODELVIEW);
   glLoadMatrixf(taken.modelview);
