@@ -1,6 +1,6 @@
 // What the desktop program and the page do each their own way, for the code
 // they share: the desktop's in app/platform_desktop.cpp, the page's in
-// web/input_web.cpp.
+// web/page_seam.cpp.
 #pragma once
 
 // Fills the screen with the view, or gives the window back as it was.

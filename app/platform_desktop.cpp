@@ -9,15 +9,16 @@
 namespace {
 
 // Where the window was, and how large, before it filled the screen.
-int windowX = 0, windowY = 0, windowWidth = 0, windowHeight = 0;
+struct WindowPlace {
+  int x, y, width, height;
+};
+WindowPlace beforeFullScreen = {};
 
 }  // namespace
 
 void enterFullScreen() {
-  windowX = glutGet(GLUT_WINDOW_X);
-  windowY = glutGet(GLUT_WINDOW_Y);
-  windowWidth = glutGet(GLUT_WINDOW_WIDTH);
-  windowHeight = glutGet(GLUT_WINDOW_HEIGHT);
+  beforeFullScreen = {glutGet(GLUT_WINDOW_X), glutGet(GLUT_WINDOW_Y), glutGet(GLUT_WINDOW_WIDTH),
+                      glutGet(GLUT_WINDOW_HEIGHT)};
   // With no window manager to ask, freeglut resizes the window itself to the
   // screen's size, placed as if it had a frame: at the screen's corner first.
   glutPositionWindow(0, 0);
@@ -27,8 +28,8 @@ void enterFullScreen() {
 // Moving or resizing the window leaves full screen first (freeglut does so
 // itself), then puts it back where and as large as it was.
 void leaveFullScreen() {
-  glutPositionWindow(windowX, windowY);
-  glutReshapeWindow(windowWidth, windowHeight);
+  glutPositionWindow(beforeFullScreen.x, beforeFullScreen.y);
+  glutReshapeWindow(beforeFullScreen.width, beforeFullScreen.height);
 }
 
 void handViewOn(const char* link) {

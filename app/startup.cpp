@@ -7,6 +7,7 @@
 #include "app/view_link.h"
 #include "app/view_state.h"
 #include "app/window_identity.h"
+#include "nav/last_move.h"
 #include "nav/nav.h"
 #include "scene/scene.h"
 
@@ -35,6 +36,15 @@ void placeScene() {
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   glTranslatef(view.sceneOffset.x, view.sceneOffset.y, view.sceneOffset.z);
+}
+
+void resetState() {
+  view = kStartViewState;
+  for (float& entry : savedModelview) entry = 0.0f;
+  resetMoveRecording();
+  resetMouse();
+  forgetLinkedView();
+  resetMenu();
 }
 
 void registerCallbacks() {

@@ -21,6 +21,11 @@ void initGl();
 // offset, with no turns. Leaves GL_MODELVIEW current.
 void placeScene();
 
+// Every record of the program as at start, for the tests: the view state,
+// the move being made, the drag, the view taken from the command line and
+// the menu's labels. The window, its GL state and the menu stay made.
+void resetState();
+
 // Display, keyboard, reshape, idle and special-key callbacks, in that order;
 // then the mouse and the right-button menu.
 void registerCallbacks();

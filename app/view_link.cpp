@@ -15,8 +15,12 @@ namespace {
 constexpr int kLinkVersion = 1;
 constexpr double kRotationTolerance = 1.0e-3;  // how far from orthonormal a turn's columns may be
 
-bool given = false;  // a view was taken from the command line
-ViewLink taken = {};
+// The view taken from the command line, if one was.
+struct CommandLineView {
+  bool given;
+  ViewLink taken;
+};
+CommandLineView commandLine = {};
 
 // The switches the text holds, in its order.
 constexpr int ViewState::*kLinkFlags[6] = {&ViewState::usePerspective, &ViewState::showAxes,
@@ -109,25 +113,23 @@ void takeViewOption(int* argc, char** argv) {
   for (int i = 1; i < *argc; ++i) {
     if (std::strcmp(argv[i], "--view") != 0) continue;
     const char* problem = "--view needs the text of a view";
-    const bool read = i + 1 < *argc && parseViewLink(argv[i + 1], &taken, &problem);
+    const bool read = i + 1 < *argc && parseViewLink(argv[i + 1], &commandLine.taken, &problem);
     const int drop = i + 1 < *argc ? 2 : 1;
     for (int j = i; j + drop <= *argc; ++j) argv[j] = argv[j + drop];
     *argc -= drop;
-    if (!read) {
-      given = false;
-      rejectViewLink(problem);
-      return;
-    }
-    given = true;
+    commandLine.given = read;
+    if (!read) rejectViewLink(problem);
     return;
   }
 }
 
 bool placeLinkedView() {
-  if (!given) return false;
-  for (int i = 0; i < 6; ++i) view.*kLinkFlags[i] = taken.flags[i];
-  view.sceneOffset = taken.sceneOffset;
+  if (!commandLine.given) return false;
+  for (int i = 0; i < 6; ++i) view.*kLinkFlags[i] = commandLine.taken.flags[i];
+  view.sceneOffset = commandLine.taken.sceneOffset;
   glMatrixMode(GL_MODELVIEW);
-  glLoadMatrixf(taken.modelview);
+  glLoadMatrixf(commandLine.taken.modelview);
   return true;
 }
+
+void forgetLinkedView() { commandLine = {}; }

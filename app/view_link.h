@@ -40,3 +40,5 @@ void takeViewOption(int* argc, char** argv);
 // Puts the view taken from the command line into `view` and the current
 // modelview matrix; false, and nothing changed, if there was none.
 bool placeLinkedView();
+// As if no view had been taken from the command line.
+void forgetLinkedView();

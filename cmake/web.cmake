@@ -21,7 +21,7 @@ add_custom_command(
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_SOURCE_DIR}/data/readme-web.txt ${site}/README.txt
   COMMAND ${CMAKE_COMMAND} -E chdir ${site} ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip index.html velmora.js LICENSE
           README.txt
-  DEPENDS velmora web/make_page.js web/index.html web/page.js web/frames.js web/menu.js web/link_and_full_screen.js web/input.js web/touch.js web/page.css README.md data/velmora.png LICENSE
+  DEPENDS velmora web/make_page.js web/index.html web/page.js web/program.js web/frames.js web/menu.js web/link_and_full_screen.js web/input.js web/touch.js web/page.css README.md data/velmora.png LICENSE
           data/readme-web.txt
   VERBATIM)
 add_custom_target(web_site ALL DEPENDS ${site}/index.html ${zip})

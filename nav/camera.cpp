@@ -97,6 +97,7 @@ void onSpecialKey(int key, int /*x*/, int /*y*/) {
     orbitBy(move->turnX, move->turnY);
   }
   endMove();
+  refreshMenu();
 }
 
 void dolly(double dz) {

@@ -41,6 +41,7 @@ void onKey(unsigned char key, int /*x*/, int /*y*/) {
   beginMove("key %c", key);
   runKeyCommand(key);
   endMove();
+  refreshMenu();
 }
 
 void runKeyCommand(unsigned char key) {
@@ -48,20 +49,11 @@ void runKeyCommand(unsigned char key) {
     case '1': view.fullAxes = 0; return;
     case '2': view.fullAxes = 1; return;
     case 'E':
-    case 'e':
-      toggleFlag(view.showAxes);
-      refreshMenu();
-      return;
+    case 'e': toggleFlag(view.showAxes); return;
     case 'M':
-    case 'm':
-      toggleFlag(view.panMode);
-      refreshMenu();
-      return;
+    case 'm': toggleFlag(view.panMode); return;
     case 'O':
-    case 'o':
-      toggleProjection();
-      refreshMenu();
-      return;
+    case 'o': toggleProjection(); return;
     case 'P': dolly(kMoveStep); return;
     case 'p': dolly(-kMoveStep); return;
     default:

@@ -4,22 +4,22 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
 
 #include "app/gl.h"
-#include "nav/nav.h"
 
 namespace {
 
-// The move a callback has begun: its record, and the matrix and offset from before it.
-LastMove making = {};
-UndoStep movedFrom = {};
-bool groupOpen = false;     // a drag is under way
-bool groupStarted = false;  // and has made a step, its Undo entry the newest
-char shownUndoLabel[kMoveCauseSize + 8] = "";
+// The move a callback has begun, and whether a drag is under way.
+struct MoveRecording {
+  LastMove making;     // its record
+  UndoStep movedFrom;  // the matrix and offset from before it
+  bool groupOpen;      // a drag is under way
+  bool groupStarted;   // and has made a step, its Undo entry the newest
+};
+MoveRecording recording = {};
 
 void addFactor(const MoveFactor& factor) {
-  if (making.factorCount < kMoveFactorsMax) making.factors[making.factorCount++] = factor;
+  if (recording.making.factorCount < kMoveFactorsMax) recording.making.factors[recording.making.factorCount++] = factor;
 }
 
 UndoStep& newestStep() { return view.undo.steps[view.undo.newest]; }
@@ -28,16 +28,9 @@ void pushUndoStep() {
   UndoHistory& undo = view.undo;
   undo.newest = (undo.newest + 1) % kUndoDepth;
   if (undo.count < kUndoDepth) ++undo.count;
-  newestStep() = movedFrom;
-  newestStep().move = making;
+  newestStep() = recording.movedFrom;
+  newestStep().move = recording.making;
   newestStep().steps = 1;
-}
-
-// The menu says what Undo will take back; the toolkit is told only of a change.
-void refreshUndoLabel() {
-  if (std::strcmp(shownUndoLabel, undoLabel()) == 0) return;
-  std::snprintf(shownUndoLabel, sizeof shownUndoLabel, "%s", undoLabel());
-  refreshMenu();
 }
 
 // The factors that take one step back: the step's own, last first, each turned
@@ -100,12 +93,12 @@ void productBetween(const float* before, const float* after, LastMove* out) {
 void beginMove(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  std::vsnprintf(making.cause, sizeof making.cause, format, args);
+  std::vsnprintf(recording.making.cause, sizeof recording.making.cause, format, args);
   va_end(args);
-  making.side = kMoveNone;
-  making.factorCount = 0;
-  glGetFloatv(GL_MODELVIEW_MATRIX, movedFrom.modelview);
-  movedFrom.sceneOffset = view.sceneOffset;
+  recording.making.side = kMoveNone;
+  recording.making.factorCount = 0;
+  glGetFloatv(GL_MODELVIEW_MATRIX, recording.movedFrom.modelview);
+  recording.movedFrom.sceneOffset = view.sceneOffset;
 }
 
 namespace {
@@ -113,16 +106,16 @@ namespace {
 // Makes the move just recorded the last one; `inGroup`: a move of the pointer
 // that belongs to the drag under way, if any.
 void closeMove(bool inGroup) {
-  if (making.side == kMoveNone) return;  // nothing moved
-  view.lastMove = making;
-  if (inGroup && groupOpen && groupStarted) {
+  if (recording.making.side == kMoveNone) return;  // nothing moved
+  view.lastMove = recording.making;
+  if (inGroup && recording.groupOpen && recording.groupStarted) {
     ++newestStep().steps;
   } else {
     pushUndoStep();
-    groupStarted = inGroup && groupOpen;  // a key meanwhile: the drag's next step is a move of its own
+    recording.groupStarted =
+        inGroup && recording.groupOpen;  // a key meanwhile: the drag's next step is a move of its own
   }
-  making.side = kMoveNone;
-  refreshUndoLabel();
+  recording.making.side = kMoveNone;
 }
 
 }  // namespace
@@ -131,15 +124,17 @@ void endMove() { closeMove(false); }
 void endMouseMove() { closeMove(true); }
 
 void beginMoveGroup() {
-  groupOpen = true;
-  groupStarted = false;
+  recording.groupOpen = true;
+  recording.groupStarted = false;
 }
 
-void endMoveGroup() { groupOpen = false; }
+void endMoveGroup() { recording.groupOpen = false; }
+
+void resetMoveRecording() { recording = {}; }
 
 void recordMoveSide(MoveSide side) {
-  making.side = side;
-  making.factorCount = 0;
+  recording.making.side = side;
+  recording.making.factorCount = 0;
 }
 
 void translateRecorded(float x, float y, float z) {
@@ -171,14 +166,13 @@ bool undoMove() {
   view.lastMove = shown;
   undo.newest = (undo.newest + kUndoDepth - 1) % kUndoDepth;
   --undo.count;
-  groupStarted = false;  // a drag under way starts a new move with its next step
-  refreshUndoLabel();
+  recording.groupStarted = false;  // a drag under way starts a new move with its next step
   return true;
 }
 
 const char* undoLabel() {
   if (view.undo.count == 0) return "Nothing to undo";
-  static char label[sizeof shownUndoLabel];
+  static char label[kUndoLabelSize];
   std::snprintf(label, sizeof label, "Undo %s", newestStep().move.cause);
   return label;
 }

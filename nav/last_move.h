@@ -35,4 +35,8 @@ void rotateRecorded(float degrees, char axis);
 // the product that does it. False, and nothing changed, if there is none.
 bool undoMove();
 // What the menu's Undo row says now: "Undo Right arrow, orbit", or "Nothing to undo".
+constexpr int kUndoLabelSize = kMoveCauseSize + 8;
 const char* undoLabel();
+
+// No move being made and no drag under way, as at start (the history is the view's).
+void resetMoveRecording();

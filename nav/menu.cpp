@@ -1,5 +1,7 @@
 // The right-button menu: the one table of its rows, the labels that follow
 // the state, and what each row runs.
+#include <cstdio>
+#include <cstring>
 #include <initializer_list>
 
 #include "app/gl.h"
@@ -10,6 +12,19 @@
 #include "nav/nav.h"
 
 namespace {
+
+constexpr int kLabelSize = kUndoLabelSize;  // the longest label, Undo's, with its end
+constexpr int kMainRowsMax = 16;
+
+// The menu as the toolkit has it, and what the toolkit has said.
+struct MenuState {
+  int menuId;      // 0 until the menu is made
+  int viewWindow;  // the window the menu belongs to
+  bool inUse;
+  bool pointerInView;                    // since the toolkit last said the pointer entered the view, not left it
+  char shown[kMainRowsMax][kLabelSize];  // each main-menu row's label as last given to the toolkit
+};
+MenuState menu = {};
 
 // One menu entry. A toggling entry says what choosing it will do now: its
 // label while the flag is 0, and `labelWhenSet` while it is 1.
@@ -48,19 +63,15 @@ const MenuEntry kTurnEntries[] = {
 constexpr int kMenuEntryCount = static_cast<int>(sizeof kMenuEntries / sizeof kMenuEntries[0]);
 constexpr int kTurnEntryCount = static_cast<int>(sizeof kTurnEntries / sizeof kTurnEntries[0]);
 
-// Row `row` of menu `menu`, or null.
-const MenuEntry* entryAt(int menu, int row) {
-  if (row < 0 || row >= menuRowCount(menu)) return nullptr;
-  return menu == kMainMenu ? &kMenuEntries[row] : &kTurnEntries[row];
+static_assert(kMenuEntryCount <= kMainRowsMax, "MenuState::shown holds every main-menu row");
+
+// Row `row` of menu `which`, or null.
+const MenuEntry* entryAt(int which, int row) {
+  if (row < 0 || row >= menuRowCount(which)) return nullptr;
+  return which == kMainMenu ? &kMenuEntries[row] : &kTurnEntries[row];
 }
-const char* shownLabels[kMenuEntryCount] = {};  // as last given to the toolkit
 
-int menuId = 0;      // 0 until the menu is made
-int viewWindow = 0;  // the window the menu belongs to
-bool menuInUse = false;
-bool pointerInView = false;  // since the toolkit last said the pointer entered the view, not left it
-
-void onEntry(int state) { pointerInView = state == GLUT_ENTERED; }
+void onEntry(int state) { menu.pointerInView = state == GLUT_ENTERED; }
 
 // The toolkit's menu callback. freeglut 3.4 hit-tests a click in the view
 // against the open menu with the click's window position taken for a screen
@@ -71,7 +82,7 @@ void onEntry(int state) { pointerInView = state == GLUT_ENTERED; }
 // toolkit reports the pointer leaving the view for a menu opened over it.
 void onMenuChoice(int value) {
 #ifdef VELMORA_X11
-  if (pointerInView) {
+  if (menu.pointerInView) {
     return;  // a click beside the menu: the toolkit has closed it, and that is all
   }
 #endif
@@ -83,9 +94,6 @@ const char* labelOf(const MenuEntry& entry) {
   return (entry.flag != nullptr && *entry.flag != 0) ? entry.labelWhenSet : entry.label;
 }
 
-// Whether the toolkit's label of an entry can change: toggles, and Undo's.
-bool changes(const MenuEntry& entry) { return entry.flag != nullptr || entry.value == kMenuUndo; }
-
 void toggleFullScreen() {
   toggleFlag(view.fullScreen);
   if (view.fullScreen != 0) {
@@ -93,7 +101,6 @@ void toggleFullScreen() {
   } else {
     leaveFullScreen();
   }
-  refreshMenu();
 }
 
 void linkToView() {
@@ -108,14 +115,8 @@ void linkToView() {
 void runMenuCommand(int value) {
   switch (value) {
     case kMenuResetView: resetView(); return;
-    case kMenuShowMatrices:
-      toggleFlag(view.showMatrices);
-      refreshMenu();
-      return;
-    case kMenuShowEyeView:
-      toggleFlag(view.showEyeView);
-      refreshMenu();
-      return;
+    case kMenuShowMatrices: toggleFlag(view.showMatrices); return;
+    case kMenuShowEyeView: toggleFlag(view.showEyeView); return;
     case kMenuUndo: undoMove(); return;
     case kMenuFullScreen: toggleFullScreen(); return;
     case kMenuLinkView: linkToView(); return;
@@ -128,59 +129,66 @@ void runMenuCommand(int value) {
 
 // The label of the row, in either menu, that runs `value`.
 const char* rowLabelOf(int value) {
-  for (const int menu : {kMainMenu, kTurnMenu})
-    for (int row = 0; row < menuRowCount(menu); ++row)
-      if (entryAt(menu, row)->value == value) return labelOf(*entryAt(menu, row));
+  for (const int which : {kMainMenu, kTurnMenu})
+    for (int row = 0; row < menuRowCount(which); ++row)
+      if (entryAt(which, row)->value == value) return labelOf(*entryAt(which, row));
   return "";
 }
 
 // The toolkit ends the program if a menu is changed while it is open, so a
 // change made then (a key pressed meanwhile) is caught up when it closes.
 void onMenuStatus(int status, int /*x*/, int /*y*/) {
-  menuInUse = status == GLUT_MENU_IN_USE;
+  menu.inUse = status == GLUT_MENU_IN_USE;
   refreshMenu();
 }
 
 }  // namespace
 
-int menuRowCount(int menu) { return menu == kMainMenu ? kMenuEntryCount : menu == kTurnMenu ? kTurnEntryCount : 0; }
+int menuRowCount(int which) { return which == kMainMenu ? kMenuEntryCount : which == kTurnMenu ? kTurnEntryCount : 0; }
 
-int menuRowValue(int menu, int row) {
-  const MenuEntry* entry = entryAt(menu, row);
+int menuRowValue(int which, int row) {
+  const MenuEntry* entry = entryAt(which, row);
   return entry != nullptr ? entry->value : 0;
 }
 
-const char* menuRowLabel(int menu, int row) {
-  const MenuEntry* entry = entryAt(menu, row);
+const char* menuRowLabel(int which, int row) {
+  const MenuEntry* entry = entryAt(which, row);
   return entry != nullptr ? entry->label : nullptr;
 }
 
-const char* menuRowLabelWhenSet(int menu, int row) {
-  const MenuEntry* entry = entryAt(menu, row);
+const char* menuRowLabelWhenSet(int which, int row) {
+  const MenuEntry* entry = entryAt(which, row);
   return entry != nullptr ? entry->labelWhenSet : nullptr;
 }
 
+// The toolkit is told only of the labels that changed.
 void refreshMenu() {
-  if (menuId == 0 || menuInUse) {
+  if (menu.menuId == 0 || menu.inUse) {
     return;
   }
   const int current = glutGetMenu();
-  glutSetMenu(menuId);
+  glutSetMenu(menu.menuId);
   for (int i = 0; i < kMenuEntryCount; ++i) {
-    if (changes(kMenuEntries[i])) {
-      shownLabels[i] = labelOf(kMenuEntries[i]);
-      glutChangeToMenuEntry(i + 1, shownLabels[i], kMenuEntries[i].value);
-    }
+    const MenuEntry& entry = kMenuEntries[i];
+    if (entry.value == kTurnMenuRow || std::strcmp(menu.shown[i], labelOf(entry)) == 0) continue;
+    std::snprintf(menu.shown[i], sizeof menu.shown[i], "%s", labelOf(entry));
+    glutChangeToMenuEntry(i + 1, menu.shown[i], entry.value);
   }
   if (current != 0) {
     glutSetMenu(current);
   }
 }
 
+void resetMenu() {
+  menu.inUse = false;
+  menu.pointerInView = false;
+  refreshMenu();
+}
+
 const char* menuLabel(int value) {
   for (int i = 0; i < kMenuEntryCount; ++i) {
-    if (kMenuEntries[i].value == value) {
-      return shownLabels[i];
+    if (kMenuEntries[i].value == value && menu.menuId != 0) {
+      return menu.shown[i];
     }
   }
   return nullptr;
@@ -189,12 +197,13 @@ const char* menuLabel(int value) {
 void onMenu(int value) {
   // The menu draws in a window and context of its own: make sure the matrices
   // about to change are the view's.
-  if (viewWindow != 0 && glutGetWindow() != viewWindow) {
-    glutSetWindow(viewWindow);
+  if (menu.viewWindow != 0 && glutGetWindow() != menu.viewWindow) {
+    glutSetWindow(menu.viewWindow);
   }
   beginMove("menu, %s", rowLabelOf(value));
   runMenuCommand(value);
   endMove();
+  refreshMenu();
 }
 
 void onFullScreenLeft() {
@@ -203,19 +212,19 @@ void onFullScreenLeft() {
 }
 
 void registerMenu() {
-  viewWindow = glutGetWindow();
+  menu.viewWindow = glutGetWindow();
   glutEntryFunc(onEntry);
   const int turnMenu = glutCreateMenu(onMenuChoice);
   for (const MenuEntry& entry : kTurnEntries) {
     glutAddMenuEntry(entry.label, entry.value);
   }
-  menuId = glutCreateMenu(onMenuChoice);
+  menu.menuId = glutCreateMenu(onMenuChoice);
   for (int i = 0; i < kMenuEntryCount; ++i) {
-    shownLabels[i] = labelOf(kMenuEntries[i]);
+    std::snprintf(menu.shown[i], sizeof menu.shown[i], "%s", labelOf(kMenuEntries[i]));
     if (kMenuEntries[i].value == kTurnMenuRow) {
-      glutAddSubMenu(shownLabels[i], turnMenu);
+      glutAddSubMenu(menu.shown[i], turnMenu);
     } else {
-      glutAddMenuEntry(shownLabels[i], kMenuEntries[i].value);
+      glutAddMenuEntry(menu.shown[i], kMenuEntries[i].value);
     }
   }
   glutAttachMenu(GLUT_RIGHT_BUTTON);

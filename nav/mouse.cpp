@@ -20,7 +20,8 @@ struct Drag {
   const char* name;
 };
 
-Drag drag = {DragKind::none, 0, 0, 0, ""};
+constexpr Drag kNoDrag = {DragKind::none, 0, 0, 0, ""};
+Drag drag = kNoDrag;
 
 // The viewport's size in pixels: it is the window's, and 0 while the window has no height.
 void viewportSize(int* width, int* height) {
@@ -51,6 +52,7 @@ void mouseButton(int button, int state, bool shift, int x, int y) {
     beginMove(button == kWheelAwayButton ? "wheel, nearer (P)" : "wheel, farther (p)");
     runKeyCommand(button == kWheelAwayButton ? 'P' : 'p');
     endMouseMove();
+    refreshMenu();
     return;
   }
   if (state == GLUT_UP && drag.kind != DragKind::none && button == drag.button) {
@@ -98,7 +100,10 @@ void onMouseDrag(int x, int y) {
     panBy(dx * perX, -dy * perY);
   }
   endMouseMove();
+  refreshMenu();
 }
+
+void resetMouse() { drag = kNoDrag; }
 
 void registerMouse() {
   glutMouseFunc(onMouseButton);

@@ -37,6 +37,8 @@ void onMouseButton(int button, int state, int x, int y);
 void onMouseDrag(int x, int y);
 // onMouseButton with the Shift state given rather than asked of the toolkit.
 void mouseButton(int button, int state, bool shift, int x, int y);
+// No drag under way, as at start.
+void resetMouse();
 
 // The right-button menu: every command with its key, the turns about the
 // scene's own axes in a submenu, and the two displays that only the menu
@@ -49,8 +51,11 @@ constexpr int kMenuUndo = 259;        // takes back the last move (nav/last_move
 constexpr int kMenuFullScreen = 260;  // the view fills the screen, or leaves it
 constexpr int kMenuLinkView = 261;    // hands the view on as text (app/view_link.h)
 void onMenu(int value);
-// Keeps the toggling entries' labels, and Undo's, saying what they will do now.
+// Keeps the toggling entries' labels, and Undo's, saying what they will do
+// now; each callback that may change them calls it last.
 void refreshMenu();
+// The menu closed and the labels following the state, as at start.
+void resetMenu();
 // The view has left full screen by the platform's own way out (the page's Escape).
 void onFullScreenLeft();
 // The label the main menu shows now for the entry of `value`; null if it has

@@ -69,7 +69,7 @@ int Image::count(Rgb c) const {
 }
 
 void resetViewer(int width, int height) {
-  view = kStartViewState;
+  resetState();
   initGl();
   onReshape(width, height);
 }

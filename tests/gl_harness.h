@@ -27,7 +27,7 @@ struct Image {
   int count(Rgb c) const;
 };
 
-// Starting view state, initGl and a reshape to width x height, as the toolkit would.
+// Every record as at start, initGl and a reshape to width x height, as the toolkit would.
 void resetViewer(int width = 500, int height = 500);
 
 // Draws one frame with drawFrame and reads back what it showed.

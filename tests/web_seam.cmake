@@ -1,9 +1,14 @@
-# The web build's seam: every GL, GLU and GLUT call that a viewer source the
-# web build compiles makes must be one the web layer routes (web/gl_web.h's
-# #defines), one it provides (a function defined in web/*.cpp), or one that
-# emscripten's own emulation is trusted with (web/emscripten_calls.txt, each
-# proven by the browsers' pictures). Anything else would draw differently in
-# the page only, with nothing to say so.
+# The web build's two seams. GL: every GL, GLU and GLUT call that a viewer
+# source the web build compiles makes must be one the web layer routes
+# (web/gl_web.h's #defines), one it provides (a function defined in
+# web/*.cpp), or one that emscripten's own emulation is trusted with
+# (web/emscripten_calls.txt, each proven by the browsers' pictures). Anything
+# else would draw differently in the page only, with nothing to say so. The
+# page: each function the page calls (Module._velmora..., only from
+# web/program.js) is one the program exports (EMSCRIPTEN_KEEPALIVE in
+# web/*.cpp) and each export is called; each hook the program calls
+# (Module.velmora... in web/*.cpp) is one web/program.js answers, and each it
+# answers is called. A name one side lacks would fail only in a browser.
 #   cmake -DSOURCE_DIR=DIR -DSOURCES="app/a.cpp;scene/b.cpp;..." -P web_seam.cmake
 cmake_minimum_required(VERSION 3.16)
 
@@ -66,3 +71,67 @@ if(problems)
 endif()
 list(LENGTH SOURCES files)
 message(STATUS "web seam: ${checked} calls in ${files} files, each routed, provided or trusted")
+
+# The names of `kind` in `text`: the first group of each match of `regex`.
+function(names_in text regex out)
+  string(REGEX MATCHALL "${regex}" matches "${text}")
+  set(found "")
+  foreach(match IN LISTS matches)
+    string(REGEX REPLACE "${regex}" "\\1" name "${match}")
+    list(APPEND found ${name})
+  endforeach()
+  list(REMOVE_DUPLICATES found)
+  set(${out} "${found}" PARENT_SCOPE)
+endfunction()
+
+set(program_side "")
+foreach(file IN LISTS web_sources)
+  file(READ ${file} text)
+  string(APPEND program_side "${text}")
+endforeach()
+names_in("${program_side}" "EMSCRIPTEN_KEEPALIVE [^(]* \\**(velmora[A-Z][A-Za-z0-9]*)\\(" exported)
+names_in("${program_side}" "Module\\.(velmora[A-Z][A-Za-z0-9]*)" hooks_called)
+file(READ ${SOURCE_DIR}/web/program.js page_side)
+names_in("${page_side}" "Module\\._(velmora[A-Z][A-Za-z0-9]*)" page_calls)
+names_in("${page_side}" "ccall\\('(velmora[A-Z][A-Za-z0-9]*)'" by_ccall)
+list(APPEND page_calls ${by_ccall})
+names_in("${page_side}" "\n +(velmora[A-Z][A-Za-z0-9]*)(: |\\()" hooks_answered)
+file(READ ${SOURCE_DIR}/bench/web_bench.mjs bench)
+names_in("${bench}" "Module\\._(velmora[A-Z][A-Za-z0-9]*)" bench_calls)
+
+set(problems "")
+foreach(name IN LISTS page_calls bench_calls)
+  if(NOT name IN_LIST exported)
+    string(APPEND problems "  the page calls ${name}, which the program does not export (EMSCRIPTEN_KEEPALIVE in web/*.cpp)\n")
+  endif()
+endforeach()
+foreach(name IN LISTS exported)
+  if(NOT name IN_LIST page_calls)
+    string(APPEND problems "  the program exports ${name}, which web/program.js never calls\n")
+  endif()
+endforeach()
+foreach(name IN LISTS hooks_called)
+  if(NOT name IN_LIST hooks_answered)
+    string(APPEND problems "  the program calls the hook Module.${name}, which web/program.js does not answer\n")
+  endif()
+endforeach()
+foreach(name IN LISTS hooks_answered)
+  if(NOT name IN_LIST hooks_called)
+    string(APPEND problems "  web/program.js answers the hook ${name}, which the program never calls\n")
+  endif()
+endforeach()
+# The other scripts call the program only through web/program.js.
+file(GLOB scripts ${SOURCE_DIR}/web/*.js)
+foreach(file IN LISTS scripts)
+  get_filename_component(name ${file} NAME)
+  file(STRINGS ${file} direct REGEX "Module\\.(_?velmora|ccall)")
+  if(direct AND NOT name STREQUAL "program.js")
+    string(APPEND problems "  web/${name} calls the program itself, not through web/program.js\n")
+  endif()
+endforeach()
+if(problems)
+  message(FATAL_ERROR "The page and the program do not meet:\n${problems}")
+endif()
+list(LENGTH exported export_count)
+list(LENGTH hooks_called hook_count)
+message(STATUS "page seam: ${export_count} calls and ${hook_count} hooks, each on both sides")

@@ -37,8 +37,8 @@
 #include <string>
 #include <vector>
 
+#include "app/json.h"
 #include "tools/gallery.h"
-#include "tools/json.h"
 #include "tools/xdrive.h"
 
 namespace {

@@ -14,13 +14,13 @@
 #include <string>
 
 #include "app/gl.h"
+#include "app/json.h"
 #include "app/projection.h"
 #include "app/startup.h"
 #include "app/view_state.h"
 #include "nav/nav.h"
 #include "scene/scene.h"
 #include "tools/events.h"
-#include "tools/json.h"
 
 namespace {
 

@@ -5,16 +5,16 @@
 // the view's CSS size in the screen's pixels, told to the program as the
 // desktop's toolkit tells it of a resized window.
 'use strict';
-// `page`: {canvas, matrices, run, ended}, from web/page.js. Returns {ask,
-// beforeDraw, start, toBuffer, frames, nextFrame, picture, onFrame}.
+// `page`: {canvas, matrices, program}, from web/page.js. Returns {ask,
+// gather, start, toBuffer, frames, nextFrame, picture}.
 function velmoraFrames(page) {
-  const { canvas, matrices } = page;
+  const { canvas, matrices, program } = page;
   let started = false; // the program has made its window and can draw
   let asked = false; // an animation frame is asked for
   let changed = false; // the picture may have changed since the last frame
   let frames = 0;
   let text = null;
-  const beforeDraw = []; // run first in the animation frame: input gathered over the frame
+  const gatherers = []; // run first in each animation frame: input gathered over the frame
   const waiters = []; // resolved after the asked-for frame
   const captures = []; // resolved with the next frame's pixels
 
@@ -22,17 +22,18 @@ function velmoraFrames(page) {
   // look at gathered input, which may or may not change the picture.
   function ask(change = true) {
     if (change) changed = true;
-    if (asked || !started || page.ended()) return;
+    if (asked || !started || program.ended()) return;
     asked = true;
     requestAnimationFrame(animationFrame);
   }
 
   function animationFrame() {
-    for (const hook of beforeDraw) hook(); // asks made here are for this frame
+    for (const take of gatherers) take(); // asks made here are for this frame
     asked = false;
-    if (changed && !page.ended()) {
+    if (changed && !program.ended()) {
       changed = false;
-      page.run(() => Module._velmoraDraw());
+      program.draw();
+      if (!program.ended()) onFrame();
     }
     for (const resolve of waiters.splice(0)) resolve(frames);
     for (const resolve of captures.splice(0)) resolve(null); // no frame was drawn: the program has ended
@@ -51,7 +52,7 @@ function velmoraFrames(page) {
   }
 
   function showText() {
-    const now = Module.UTF8ToString(Module._velmoraViewText());
+    const now = program.viewText();
     if (now === text) return;
     text = now;
     matrices.textContent = '';
@@ -82,7 +83,7 @@ function velmoraFrames(page) {
   // The buffer: the view's CSS size times the pixel ratio, rounded. `always`
   // tells the program the size even if the buffer has it already (at start).
   function fit(always = false) {
-    if (!started || page.ended()) return;
+    if (!started || program.ended()) return;
     const box = canvas.getBoundingClientRect();
     const ratio = window.devicePixelRatio || 1;
     const width = Math.max(1, Math.round(box.width * ratio));
@@ -90,8 +91,7 @@ function velmoraFrames(page) {
     if (!always && width === canvas.width && height === canvas.height) return;
     canvas.width = width;
     canvas.height = height;
-    page.run(() => Module._velmoraReshape(width, height));
-    ask();
+    program.reshape(width, height);
   }
   new ResizeObserver(() => fit()).observe(canvas);
   // A new pixel ratio: browser zoom, another screen.
@@ -114,14 +114,15 @@ function velmoraFrames(page) {
 
   return {
     ask,
-    beforeDraw,
+    // `take` runs at the start of every animation frame asked for, before its
+    // frame is drawn: input a browser reports a piece at a time, taken as one step.
+    gather: (take) => gatherers.push(take),
     // The program has made its window: the buffer's size, then the first frame.
     start() {
       started = true;
       fit(true);
     },
     toBuffer,
-    onFrame,
     frames: () => frames,
     // After the frame asked for by what has happened so far, or now if none is.
     nextFrame: () => new Promise((resolve) => (asked ? waiters.push(resolve) : resolve(frames))),

@@ -14,15 +14,30 @@
 
 namespace {
 
-// Line stipple, which the emulation ignores: kept here and applied to the
-// GL_LINES drawn while it is on.
-bool stippleOn = false;
-GLint stippleFactor = 1;
-GLushort stipplePattern = 0xFFFF;
-bool capturing = false;  // a GL_LINES primitive with stipple on is being given
-std::vector<GLfloat> captured;
+// What glPushAttrib saved, whichever groups it was asked for.
+struct Attributes {
+  GLbitfield mask;
+  GLboolean depthTest, scissorTest;
+  bool lineStipple;
+  GLint stippleFactor;
+  GLushort stipplePattern;
+  GLint viewport[4], scissorBox[4];
+  GLfloat clearColour[4], colour[3];
+  GLint matrixMode;
+};
 
-GLfloat currentColour[3] = {1.0f, 1.0f, 1.0f};
+// What the emulation lacks, kept here: line stipple, applied to the GL_LINES
+// drawn while it is on; the colour; the attribute stack.
+struct Emulation {
+  bool stippleOn = false;
+  GLint stippleFactor = 1;
+  GLushort stipplePattern = 0xFFFF;
+  bool capturing = false;  // a GL_LINES primitive with stipple on is being given
+  std::vector<GLfloat> captured;
+  GLfloat currentColour[3] = {1.0f, 1.0f, 1.0f};
+  std::vector<Attributes> attributeStack;
+};
+Emulation emulation;
 
 // One line of the captured primitive, cut into its dashes. Mesa's draw
 // module counts the pattern from the line's first end, one step per pixel
@@ -77,7 +92,7 @@ void stippleLine(const GLfloat* a, const GLfloat* b, const double* clip, const G
   bool on = false;
   float start = 0.0f;
   for (int i = 0; i < steps; ++i) {
-    const bool bit = ((stipplePattern >> ((i / stippleFactor) & 0xF)) & 1) != 0;
+    const bool bit = ((emulation.stipplePattern >> ((i / emulation.stippleFactor) & 0xF)) & 1) != 0;
     if (bit != on) {
       if (on && start != static_cast<float>(i)) {
         emit(start / length);
@@ -108,22 +123,10 @@ void drawStippledLines() {
       clip[col * 4 + row] = sum;
     }
   glBegin(GL_LINES);
-  for (std::size_t i = 0; i + 6 <= captured.size(); i += 6) stippleLine(&captured[i], &captured[i + 3], clip, viewport);
+  for (std::size_t i = 0; i + 6 <= emulation.captured.size(); i += 6)
+    stippleLine(&emulation.captured[i], &emulation.captured[i + 3], clip, viewport);
   glEnd();
 }
-
-// What glPushAttrib saved, whichever groups it was asked for.
-struct Attributes {
-  GLbitfield mask;
-  GLboolean depthTest, scissorTest;
-  bool lineStipple;
-  GLint stippleFactor;
-  GLushort stipplePattern;
-  GLint viewport[4], scissorBox[4];
-  GLfloat clearColour[4], colour[3];
-  GLint matrixMode;
-};
-std::vector<Attributes> attributeStack;
 
 void setEnabled(GLenum cap, bool on) {
   if (on) {
@@ -137,7 +140,7 @@ void setEnabled(GLenum cap, bool on) {
 
 void velmoraEnable(GLenum cap) {
   if (cap == GL_LINE_STIPPLE) {
-    stippleOn = true;
+    emulation.stippleOn = true;
   } else {
     glEnable(cap);
   }
@@ -145,24 +148,24 @@ void velmoraEnable(GLenum cap) {
 
 void velmoraDisable(GLenum cap) {
   if (cap == GL_LINE_STIPPLE) {
-    stippleOn = false;
+    emulation.stippleOn = false;
   } else {
     glDisable(cap);
   }
 }
 
 void velmoraBegin(GLenum mode) {
-  capturing = stippleOn && mode == GL_LINES;
-  if (capturing) {
-    captured.clear();
+  emulation.capturing = emulation.stippleOn && mode == GL_LINES;
+  if (emulation.capturing) {
+    emulation.captured.clear();
   } else {
     glBegin(mode);
   }
 }
 
 void velmoraEnd() {
-  if (capturing) {
-    capturing = false;
+  if (emulation.capturing) {
+    emulation.capturing = false;
     drawStippledLines();
   } else {
     glEnd();
@@ -170,8 +173,8 @@ void velmoraEnd() {
 }
 
 void velmoraVertex3f(GLfloat x, GLfloat y, GLfloat z) {
-  if (capturing) {
-    captured.insert(captured.end(), {x, y, z});
+  if (emulation.capturing) {
+    emulation.captured.insert(emulation.captured.end(), {x, y, z});
   } else {
     glVertex3f(x, y, z);
   }
@@ -184,9 +187,9 @@ void velmoraVertex3d(GLdouble x, GLdouble y, GLdouble z) {
 }
 
 void velmoraColor3f(GLfloat red, GLfloat green, GLfloat blue) {
-  currentColour[0] = red;
-  currentColour[1] = green;
-  currentColour[2] = blue;
+  emulation.currentColour[0] = red;
+  emulation.currentColour[1] = green;
+  emulation.currentColour[2] = blue;
   glColor3f(red, green, blue);
 }
 
@@ -195,8 +198,8 @@ void velmoraColor3fv(const GLfloat* rgb) { velmoraColor3f(rgb[0], rgb[1], rgb[2]
 extern "C" {
 
 void glLineStipple(GLint factor, GLushort pattern) {
-  stippleFactor = std::clamp(factor, 1, 256);
-  stipplePattern = pattern;
+  emulation.stippleFactor = std::clamp(factor, 1, 256);
+  emulation.stipplePattern = pattern;
 }
 
 void glPushAttrib(GLbitfield mask) {
@@ -204,25 +207,25 @@ void glPushAttrib(GLbitfield mask) {
   saved.mask = mask;
   saved.depthTest = glIsEnabled(GL_DEPTH_TEST);
   saved.scissorTest = glIsEnabled(GL_SCISSOR_TEST);
-  saved.lineStipple = stippleOn;
-  saved.stippleFactor = stippleFactor;
-  saved.stipplePattern = stipplePattern;
+  saved.lineStipple = emulation.stippleOn;
+  saved.stippleFactor = emulation.stippleFactor;
+  saved.stipplePattern = emulation.stipplePattern;
   glGetIntegerv(GL_VIEWPORT, saved.viewport);
   glGetIntegerv(GL_SCISSOR_BOX, saved.scissorBox);
   glGetFloatv(GL_COLOR_CLEAR_VALUE, saved.clearColour);
-  std::copy(currentColour, currentColour + 3, saved.colour);
+  std::copy(emulation.currentColour, emulation.currentColour + 3, saved.colour);
   glGetIntegerv(GL_MATRIX_MODE, &saved.matrixMode);
-  attributeStack.push_back(saved);
+  emulation.attributeStack.push_back(saved);
 }
 
 void glPopAttrib() {
-  if (attributeStack.empty()) return;  // as GL: a stack underflow changes nothing
-  const Attributes saved = attributeStack.back();
-  attributeStack.pop_back();
+  if (emulation.attributeStack.empty()) return;  // as GL: a stack underflow changes nothing
+  const Attributes saved = emulation.attributeStack.back();
+  emulation.attributeStack.pop_back();
   if ((saved.mask & GL_ENABLE_BIT) != 0) {
     setEnabled(GL_DEPTH_TEST, saved.depthTest != GL_FALSE);
     setEnabled(GL_SCISSOR_TEST, saved.scissorTest != GL_FALSE);
-    stippleOn = saved.lineStipple;
+    emulation.stippleOn = saved.lineStipple;
   }
   if ((saved.mask & GL_CURRENT_BIT) != 0) velmoraColor3fv(saved.colour);
   if ((saved.mask & GL_VIEWPORT_BIT) != 0)
@@ -234,9 +237,9 @@ void glPopAttrib() {
   if ((saved.mask & GL_COLOR_BUFFER_BIT) != 0)
     glClearColor(saved.clearColour[0], saved.clearColour[1], saved.clearColour[2], saved.clearColour[3]);
   if ((saved.mask & GL_LINE_BIT) != 0) {
-    stippleOn = saved.lineStipple;
-    stippleFactor = saved.stippleFactor;
-    stipplePattern = saved.stipplePattern;
+    emulation.stippleOn = saved.lineStipple;
+    emulation.stippleFactor = saved.stippleFactor;
+    emulation.stipplePattern = saved.stipplePattern;
   }
   if ((saved.mask & GL_TRANSFORM_BIT) != 0) glMatrixMode(static_cast<GLenum>(saved.matrixMode));
 }

@@ -1,12 +1,12 @@
-// The toolkit's menus for a page: kept here and shown by the page as HTML
-// (web/menu.js), which reports back what the user chose; and freeglut's wire
-// cube, which emscripten's GLUT lacks. Input, frames and the window's size are
-// in web/input_web.cpp.
-#include <emscripten.h>
+// The toolkit's menus for a page, kept here and shown by the page as HTML
+// (web/menu.js); its bitmap text, whose characters the page shows as its own
+// text; and freeglut's wire cube, which emscripten's GLUT lacks. The window,
+// input and frames are in web/page_seam.cpp.
+#include "web/glut_web.h"
 
 #include <GL/glut.h>
 
-#include "tools/json.h"
+#include "app/json.h"
 #include "web/gl_web.h"
 
 #include <string>
@@ -25,73 +25,96 @@ struct Menu {
   std::vector<MenuItem> items;
 };
 
-std::vector<Menu> menus;  // menu id n is menus[n - 1]
-int currentMenu = 0;
-int attachedMenu = 0;  // the menu the right button opens
-void (*menuStatus)(int, int, int) = nullptr;
+// The menus and the text of the frame being drawn.
+struct PageMenusAndText {
+  std::vector<Menu> menus;  // menu id n is menus[n - 1]
+  int currentMenu;
+  int attachedMenu;         // the menu the right button opens
+  std::string json;         // the menus as last handed to the page
+  std::string textDrawing;  // the characters drawn since the frame began
+  bool lineOpen;
+  std::string textDrawn;  // those of the last whole frame
+};
+PageMenusAndText page = {};
 
 Menu* menuOf(int id) {
-  return id >= 1 && id <= static_cast<int>(menus.size()) ? &menus[static_cast<std::size_t>(id - 1)] : nullptr;
+  return id >= 1 && id <= static_cast<int>(page.menus.size()) ? &page.menus[static_cast<std::size_t>(id - 1)] : nullptr;
 }
 
-// The page's side: web/page.js sets this on the module.
-EM_JS(void, tellPageMenus, (const char* json), {
-  if (Module.velmoraMenus) Module.velmoraMenus(UTF8ToString(json));
-});
+}  // namespace
 
-// Hands the page every menu, with the one the right button opens.
-void publishMenus() {
-  std::string json = "{\"attached\":" + std::to_string(attachedMenu) + ",\"menus\":[";
-  for (std::size_t m = 0; m < menus.size(); ++m) {
+const char* menusAsJson() {
+  std::string& json = page.json;
+  json = "{\"attached\":" + std::to_string(page.attachedMenu) + ",\"menus\":[";
+  for (std::size_t m = 0; m < page.menus.size(); ++m) {
     json += m == 0 ? "[" : ",[";
-    for (std::size_t i = 0; i < menus[m].items.size(); ++i) {
-      const MenuItem& item = menus[m].items[i];
+    for (std::size_t i = 0; i < page.menus[m].items.size(); ++i) {
+      const MenuItem& item = page.menus[m].items[i];
       json += (i == 0 ? "" : ",") + std::string("{\"label\":") + jsonString(item.label) +
               ",\"value\":" + std::to_string(item.value) + ",\"submenu\":" + std::to_string(item.submenu) + "}";
     }
     json += "]";
   }
   json += "]}";
-  tellPageMenus(json.c_str());
+  return json.c_str();
 }
 
-}  // namespace
+void chooseMenuEntry(int id, int value) {
+  if (Menu* menu = menuOf(id)) {
+    const int previous = page.currentMenu;
+    page.currentMenu = id;  // as the toolkit has it while its callback runs
+    menu->callback(value);
+    page.currentMenu = previous;
+  }
+}
+
+void keepFrameText() {
+  if (page.lineOpen) page.textDrawing += '\n';
+  page.textDrawn.swap(page.textDrawing);
+  page.textDrawing.clear();
+  page.lineOpen = false;
+}
+
+const char* frameText() { return page.textDrawn.c_str(); }
 
 extern "C" {
 
 int glutCreateMenu(void (*callback)(int)) {
-  menus.push_back({callback, {}});
-  currentMenu = static_cast<int>(menus.size());
-  return currentMenu;
+  page.menus.push_back({callback, {}});
+  page.currentMenu = static_cast<int>(page.menus.size());
+  return page.currentMenu;
 }
 
 void glutAddMenuEntry(const char* label, int value) {
-  if (Menu* menu = menuOf(currentMenu)) menu->items.push_back({label, value, 0});
-  publishMenus();
+  if (Menu* menu = menuOf(page.currentMenu)) menu->items.push_back({label, value, 0});
 }
 
 void glutAddSubMenu(const char* label, int submenu) {
-  if (Menu* menu = menuOf(currentMenu)) menu->items.push_back({label, 0, submenu});
-  publishMenus();
+  if (Menu* menu = menuOf(page.currentMenu)) menu->items.push_back({label, 0, submenu});
 }
 
 void glutChangeToMenuEntry(int item, const char* label, int value) {
-  Menu* menu = menuOf(currentMenu);
+  Menu* menu = menuOf(page.currentMenu);
   if (menu == nullptr || item < 1 || item > static_cast<int>(menu->items.size())) return;
   menu->items[static_cast<std::size_t>(item - 1)] = {label, value, 0};
-  publishMenus();
 }
 
 void glutAttachMenu(int button) {
-  if (button == GLUT_RIGHT_BUTTON) attachedMenu = currentMenu;
-  publishMenus();
+  if (button == GLUT_RIGHT_BUTTON) page.attachedMenu = page.currentMenu;
 }
 
-int glutGetMenu() { return currentMenu; }
+int glutGetMenu() { return page.currentMenu; }
 void glutSetMenu(int menu) {
-  if (menuOf(menu) != nullptr) currentMenu = menu;
+  if (menuOf(menu) != nullptr) page.currentMenu = menu;
 }
-void glutMenuStatusFunc(void (*callback)(int, int, int)) { menuStatus = callback; }
+
+// Bitmap text: each raster position starts a line; the characters are kept.
+void glRasterPos2i(GLint, GLint) {
+  if (page.lineOpen) page.textDrawing += '\n';
+  page.lineOpen = true;
+}
+void glutBitmapCharacter(void*, int character) { page.textDrawing += static_cast<char>(character); }
+void* glutBitmap8By13 = nullptr;
 
 // freeglut's wire cube: each face a line loop, the faces and their corners in
 // freeglut's order.
@@ -104,21 +127,6 @@ void glutWireCube(double size) {
     glBegin(GL_LINE_LOOP);
     for (const int corner : face) glVertex3f(s * kCorners[corner][0], s * kCorners[corner][1], s * kCorners[corner][2]);
     glEnd();
-  }
-}
-
-// From the page: the menu opened or closed at window pixel (x, y).
-EMSCRIPTEN_KEEPALIVE void velmoraMenuStatus(int inUse, int x, int y) {
-  if (menuStatus != nullptr) menuStatus(inUse != 0 ? GLUT_MENU_IN_USE : GLUT_MENU_NOT_IN_USE, x, y);
-}
-
-// From the page: the user chose the entry of `value` in menu `id`.
-EMSCRIPTEN_KEEPALIVE void velmoraMenuChoice(int id, int value) {
-  if (Menu* menu = menuOf(id)) {
-    const int previous = currentMenu;
-    currentMenu = id;  // as the toolkit has it while its callback runs
-    menu->callback(value);
-    currentMenu = previous;
   }
 }
 

@@ -1,27 +1,16 @@
-// Keys, mouse buttons, drags and the wheel, handed to the program as the
-// desktop's toolkit hands them (web/input_web.cpp); touch is web/touch.js.
+// Keys, mouse buttons, drags and the wheel, handed to the program
+// (web/program.js) as the browser reports them; touch is web/touch.js.
 // Keys with Ctrl, Alt or Meta are the browser's; keys reach the program only
 // from the view, or where no other control of the page has the focus; over
 // an open menu they are the menu's, and Escape closes only the menu.
 'use strict';
-// `page`: {canvas, matrices, view, menu, fullScreen, run, call, ask, toBuffer, ended}, from
-// web/page.js. Returns {mouse, motion, wheel}, which touch uses too.
+// `page`: {canvas, matrices, view, program, menu, fullScreen, toBuffer}, from web/page.js.
 function velmoraInput(page) {
-  const { canvas, matrices, menu } = page;
-  const GLUT_DOWN = 1;
-  const GLUT_UP = 0;
+  const { canvas, matrices, menu, program } = page;
   let buttons = 0; // the buttons held since they were pressed on the view
   let swallowMouseUp = false;
   let pointer = [0, 0]; // where the pointer was last seen over the view, in window pixels
-
-  // Button `button` down or up, a move with a button held, `notches` of the
-  // wheel (away from the user when positive), at window pixel [x, y].
-  const mouse = (button, down, [x, y], held = 0) =>
-    page.call(() => Module._velmoraMouse(button, down ? GLUT_DOWN : GLUT_UP, x, y, held));
-  const motion = ([x, y]) => page.call(() => Module._velmoraMotion(x, y));
-  const wheel = (notches, [x, y], held = 0) => page.call(() => Module._velmoraWheel(notches, x, y, held));
   const onView = (event) => (pointer = page.toBuffer(event.clientX, event.clientY));
-  const held = (event) => (event.shiftKey ? 1 : 0) | (event.ctrlKey ? 2 : 0) | (event.altKey ? 4 : 0);
 
   // A control of the page other than the view has the focus: keys are its own.
   const otherControlFocused = () => {
@@ -30,7 +19,7 @@ function velmoraInput(page) {
   };
 
   window.addEventListener('keydown', (event) => {
-    if (page.ended() || event.ctrlKey || event.altKey || event.metaKey) return;
+    if (program.ended() || event.ctrlKey || event.altKey || event.metaKey) return;
     if (event.key === 'Escape' && page.fullScreen()) return; // the browser's way out of full screen, only that
     if (menu.isOpen()) {
       if (event.key === 'Escape' || menu.hasKeys()) {
@@ -42,17 +31,12 @@ function velmoraInput(page) {
     } else if (otherControlFocused()) {
       return;
     }
-    // The program takes it if the toolkit would report it (web/input_web.cpp's table).
-    const taken = page.run(() => Module.ccall('velmoraKey', 'number', ['string', 'number', 'number'],
-      [event.key, pointer[0], pointer[1]]));
-    if (taken) {
-      event.preventDefault();
-      page.ask();
-    }
+    // The program takes it if its toolkit would report it (web/page_seam.cpp's table).
+    if (program.key(event.key, pointer)) event.preventDefault();
   }, true);
 
   window.addEventListener('mousedown', (event) => {
-    if (page.ended()) return;
+    if (program.ended()) return;
     if (menu.isOpen()) {
       if (menu.isControl(event.target)) return; // the button closes it itself
       menu.close(true); // a click beside the menu only closes it
@@ -75,24 +59,24 @@ function velmoraInput(page) {
     event.preventDefault(); // no text selection or paste while dragging
     canvas.focus({ preventScroll: true });
     buttons |= 1 << event.button;
-    mouse(event.button, true, onView(event), held(event));
+    program.mouse(event.button, true, onView(event), event);
   }, true);
 
   window.addEventListener('mouseup', (event) => {
-    if (page.ended()) return;
+    if (program.ended()) return;
     if (swallowMouseUp) {
       swallowMouseUp = false;
       return;
     }
     if ((buttons & (1 << event.button)) === 0) return;
     buttons &= ~(1 << event.button);
-    mouse(event.button, false, onView(event), held(event));
+    program.mouse(event.button, false, onView(event), event);
   }, true);
 
   window.addEventListener('mousemove', (event) => {
     if (event.target === canvas) onView(event);
-    if (page.ended() || buttons === 0 || menu.isOpen()) return;
-    motion(onView(event));
+    if (program.ended() || buttons === 0 || menu.isOpen()) return;
+    program.motion(onView(event));
   }, true);
 
   // A wheel event of a mouse is one notch, over the matrices too; a
@@ -104,14 +88,14 @@ function velmoraInput(page) {
   window.addEventListener('wheel', (event) => {
     if (!page.view.contains(event.target)) return; // elsewhere the wheel scrolls the page
     event.preventDefault();
-    if (page.ended() || menu.isOpen() || event.deltaY === 0) return;
+    if (program.ended() || menu.isOpen() || event.deltaY === 0) return;
     let towards = Math.sign(event.deltaY);
     if (event.deltaMode === 0 && Math.abs(event.deltaY) < kPixelsANotch) {
       wheelSum += event.deltaY;
       towards = Math.trunc(wheelSum / kPixelsANotch);
       wheelSum -= towards * kPixelsANotch;
     }
-    if (towards !== 0) wheel(-towards, onView(event), held(event));
+    if (towards !== 0) program.wheel(-towards, onView(event), event);
   }, { capture: true, passive: false });
 
   matrices.addEventListener('contextmenu', (event) => event.preventDefault());
@@ -124,6 +108,4 @@ function velmoraInput(page) {
     menu.open(fromPointer ? event.clientX : box.left + box.width / 2,
       fromPointer ? event.clientY : box.top + box.height / 2, fromPointer ? -1 : 0);
   });
-
-  return { mouse, motion, wheel };
 }

@@ -1,33 +1,35 @@
 // The view handed on and shown big: a link to the view in the page's address
 // ("#view=", the text app/view_link.h describes), which the program is started
 // with, and the view filling the screen. Both are rows of the program's menu;
-// the page does what the program asks (web/platform_web.cpp).
+// the page does what the program asks (its hooks, web/program.js).
 'use strict';
-// `page`: {run, call, element}, from web/page.js. Returns the program's side
-// of them: {startArguments, link, linkRejected, fullScreen, isFullScreen}.
-function velmoraLinkAndFullScreen(page) {
-  const button = page.element('full-screen-button');
-  const kLinkPrefix = '#view=';
+const kViewLinkPrefix = '#view=';
 
-  // The program's command line: the link's view, if the address has one.
-  // Its text goes to the program only, which says whether it is a view.
-  function startArguments() {
-    if (!location.hash.startsWith(kLinkPrefix)) return [];
-    try {
-      return ['--view', decodeURIComponent(location.hash.slice(kLinkPrefix.length))];
-    } catch (error) {
-      return ['--view', '']; // not even text: the program refuses it
-    }
+// The program's command line: the link's view, if the address has one. Its
+// text goes to the program only, which says whether it is a view.
+function velmoraStartArguments() {
+  if (!location.hash.startsWith(kViewLinkPrefix)) return [];
+  try {
+    return ['--view', decodeURIComponent(location.hash.slice(kViewLinkPrefix.length))];
+  } catch (error) {
+    return ['--view', '']; // not even text: the program refuses it
   }
+}
+
+// `page`: {program, element}, from web/page.js. Returns the program's hooks
+// for them, {link, linkRejected, fullScreen}, and isFullScreen.
+function velmoraLinkAndFullScreen(page) {
+  const { program } = page;
+  const button = page.element('full-screen-button');
 
   // A link to a view given in the address of the open page: the page starts again at it.
   window.addEventListener('hashchange', () => {
-    if (location.hash.startsWith(kLinkPrefix)) location.reload();
+    if (location.hash.startsWith(kViewLinkPrefix)) location.reload();
   });
 
   // The link into the address, and onto the clipboard where the browser allows.
   function link(text) {
-    history.replaceState(null, '', kLinkPrefix + text);
+    history.replaceState(null, '', kViewLinkPrefix + text);
     const said = page.element('linked');
     said.hidden = false;
     if (navigator.clipboard && window.isSecureContext) {
@@ -47,14 +49,13 @@ function velmoraLinkAndFullScreen(page) {
   }
   // The browser's own way out (Escape), or a refusal: the program's row follows.
   function left() {
-    if (!fullScreenNow()) page.run(() => Module._velmoraFullScreenLeft());
+    if (!fullScreenNow()) program.fullScreenLeft();
     button.textContent = fullScreenNow() ? 'Leave full screen' : 'Full screen';
   }
   document.addEventListener('fullscreenchange', left);
-  button.addEventListener('click', () => page.call(() => Module._velmoraFullScreenButton()));
+  button.addEventListener('click', () => program.fullScreenButton());
 
   return {
-    startArguments,
     link,
     linkRejected: () => (page.element('bad-link').hidden = false),
     fullScreen,

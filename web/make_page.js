@@ -31,7 +31,7 @@ function tableAfter(readme, heading) {
   return `<table>\n<thead><tr>${head}</tr></thead>\n<tbody>\n${body}\n</tbody>\n</table>`;
 }
 
-const kScripts = ['web/frames.js', 'web/menu.js', 'web/link_and_full_screen.js', 'web/input.js', 'web/touch.js',
+const kScripts = ['web/program.js', 'web/frames.js', 'web/menu.js', 'web/link_and_full_screen.js', 'web/input.js', 'web/touch.js',
   'web/page.js'];
 const readme = read('README.md');
 const parts = {

@@ -1,12 +1,12 @@
-// The program's pop-up menu as HTML: its rows from the model the web layer
-// hands over (web/glut_web.cpp), opened by the right button, the keyboard's
-// menu key, the Menu button or a long press, read by screen readers as a
-// menu; a chosen row goes back to the program as the toolkit's menu callback.
+// The program's pop-up menu as HTML: its rows as the program's toolkit keeps
+// them (web/glut_web.cpp), taken as it opens; opened by the right button, the
+// keyboard's menu key, the Menu button or a long press, read by screen readers
+// as a menu; a chosen row goes back to the program as the toolkit's menu callback.
 'use strict';
-// `page`: {canvas, menu, menuButton, call, toBuffer, ended, cancelTouch}, from
-// web/page.js. Returns {setModel, open, close, isOpen, key, hasKeys, isControl}.
+// `page`: {canvas, menu, menuButton, program, toBuffer, cancelTouch}, from
+// web/page.js. Returns {open, close, isOpen, key, hasKeys, isControl}.
 function velmoraMenu(page) {
-  const { canvas, menu: mainMenu, menuButton } = page;
+  const { canvas, menu: mainMenu, menuButton, program } = page;
   const subMenu = document.createElement('div');
   subMenu.id = 'submenu';
   subMenu.className = 'submenu';
@@ -14,7 +14,7 @@ function velmoraMenu(page) {
   subMenu.hidden = true;
   document.body.appendChild(subMenu);
 
-  let model = null; // {attached, menus: [[{label, value, submenu}]]}
+  let model = null; // {attached, menus: [[{label, value, submenu}]]}, as the open menu was opened
   let openAt = null; // the window pixel where the open menu was opened, or null
   let fromButton = false; // the open menu was opened by the menu button
   let pointerOn = false;
@@ -55,7 +55,9 @@ function velmoraMenu(page) {
 
   // Opens the menu at a client position; `focusRow` focuses that row (-1 none).
   function open(clientX, clientY, focusRow = -1, byButton = false) {
-    if (!model || !model.attached || isOpen() || page.ended()) return;
+    if (isOpen() || program.ended()) return;
+    model = program.menus();
+    if (!model || !model.attached) return;
     page.cancelTouch();
     fill(mainMenu, model.attached);
     mainMenu.hidden = false;
@@ -63,7 +65,7 @@ function velmoraMenu(page) {
     openAt = page.toBuffer(clientX, clientY);
     fromButton = byButton;
     menuButton.setAttribute('aria-expanded', 'true');
-    page.call(() => Module._velmoraMenuStatus(1, openAt[0], openAt[1]));
+    program.menuStatus(true, openAt);
     const rows = rowsOf(mainMenu);
     if (focusRow >= 0 && rows.length > 0) rows[Math.min(focusRow, rows.length - 1)].focus();
   }
@@ -100,15 +102,15 @@ function velmoraMenu(page) {
     openAt = null;
     pointerOn = false;
     menuButton.setAttribute('aria-expanded', 'false');
-    if (hadFocus && !page.ended()) (toButton ? menuButton : canvas).focus({ preventScroll: true });
-    if (tell) page.call(() => Module._velmoraMenuStatus(0, x, y));
+    if (hadFocus && !program.ended()) (toButton ? menuButton : canvas).focus({ preventScroll: true });
+    if (tell) program.menuStatus(false, [x, y]);
   }
 
   function choose(id, value) {
     const [x, y] = openAt;
     close(false, false); // a chosen command acts on the view: the keys go there next
-    page.call(() => Module._velmoraMenuChoice(id, value));
-    page.call(() => Module._velmoraMenuStatus(0, x, y));
+    program.menuChoice(id, value);
+    program.menuStatus(false, [x, y]);
   }
 
   // The menu button, a WAI-ARIA menu button: a click, a tap, Enter or Space
@@ -167,7 +169,6 @@ function velmoraMenu(page) {
 
   const contains = (target) => mainMenu.contains(target) || subMenu.contains(target);
   return {
-    setModel: (json) => (model = JSON.parse(json)),
     open,
     close,
     isOpen,

@@ -3,25 +3,26 @@
 // (orbit); two drag as the middle button does, at their midpoint (pan), and
 // as they spread or close they give P or p steps; one finger held still for
 // half a second opens the menu under it. Every finger's moves are taken
-// together, once per animation frame: a browser reports each finger's move as
-// an event of its own, and a midpoint taken after each would step back and forth.
+// together, once per animation frame, just before it is drawn: a browser
+// reports each finger's move as an event of its own, and a midpoint taken
+// after each would step back and forth. A finger's path to the matrix: here,
+// web/program.js, web/page_seam.cpp, nav/mouse.cpp.
 'use strict';
-// `page`: {canvas, matrices, mouse, motion, wheel, toBuffer, openMenu, closeMenu,
-// menuOpen, isMenuControl, ended, look}, from web/page.js; `look(take)` has
-// take() run at the start of the next frame. Returns {cancel}, which ends the
-// gesture under way and ignores the fingers down until they are lifted.
+// `page`: {canvas, matrices, program, frames, menu, toBuffer}, from web/page.js.
+// Returns {cancel}, which ends the gesture under way and ignores the fingers
+// down until they are lifted.
 function velmoraTouch(page) {
+  const { program, frames, menu } = page;
   const kLongPressMs = 500;
   const kLongPressSlop = 10; // CSS px a finger held for the menu may wander
   const kMinSpread = 8; // CSS px: two fingers are never taken as closer than this
-  const kLeft = 0;
-  const kMiddle = 1;
+  const kMainButton = 0; // a MouseEvent's buttons: one finger drags as the main one,
+  const kAuxiliaryButton = 1; // two as the auxiliary (middle) one
 
   const fingers = new Map(); // pointerId -> [clientX, clientY], in the order they came down
   const ignored = new Set(); // fingers that closed or opened the menu, until lifted
   let gesture = null; // {ids, button, at: buffer px handed on last, timer, start, spread, depth, step, steps}
 
-  const press = page.mouse;
   const pointsOf = (ids) => ids.map((id) => fingers.get(id));
   const spreadOf = ([a, b]) => Math.max(kMinSpread, Math.hypot(a[0] - b[0], a[1] - b[1]));
   // The gesture's point in client px: its finger, or its two fingers' midpoint.
@@ -40,17 +41,17 @@ function velmoraTouch(page) {
   // The first two fingers down make the gesture; a fresh single finger may be a long press.
   function begin(fresh) {
     const ids = Array.from(fingers.keys()).slice(0, 2);
-    if (ids.length === 0 || page.ended()) return;
+    if (ids.length === 0 || program.ended()) return;
     const point = pointOf(ids);
-    gesture = { ids, button: ids.length === 1 ? kLeft : kMiddle, at: page.toBuffer(point[0], point[1]) };
-    press(gesture.button, true, gesture.at);
+    gesture = { ids, button: ids.length === 1 ? kMainButton : kAuxiliaryButton, at: page.toBuffer(point[0], point[1]) };
+    program.mouse(gesture.button, true, gesture.at);
     if (ids.length === 1 && fresh) {
       gesture.start = point;
       gesture.timer = setTimeout(longPress, kLongPressMs);
     } else if (ids.length === 2) {
       gesture.spread = spreadOf(pointsOf(ids));
-      gesture.step = Module._velmoraMoveStep(); // scene units of one P or p
-      gesture.depth = Math.max(Module._velmoraSceneDepth(), gesture.step);
+      gesture.step = program.moveStep(); // scene units of one P or p
+      gesture.depth = Math.max(program.sceneDepth(), gesture.step);
       gesture.steps = 0;
     }
   }
@@ -58,7 +59,7 @@ function velmoraTouch(page) {
   function end() {
     if (!gesture) return;
     stopTimer();
-    press(gesture.button, false, gesture.at);
+    program.mouse(gesture.button, false, gesture.at);
     gesture = null;
   }
 
@@ -67,17 +68,17 @@ function velmoraTouch(page) {
   // Spreading them s times as far apart asks for the scene at 1 / s of the
   // depth it had when the second finger came: round((1 - 1 / s) x depth / step) steps.
   function take() {
-    if (!gesture || gesture.timer !== undefined || page.ended()) return;
+    if (!gesture || gesture.timer !== undefined || program.ended()) return;
     const point = pointOf(gesture.ids);
     const at = page.toBuffer(point[0], point[1]);
     if (at[0] !== gesture.at[0] || at[1] !== gesture.at[1]) {
       gesture.at = at;
-      page.motion(at);
+      program.motion(at);
     }
     if (gesture.ids.length !== 2) return;
     const { depth, spread, step } = gesture;
     const wanted = Math.round((depth - (depth * spread) / spreadOf(pointsOf(gesture.ids))) / step);
-    if (wanted !== gesture.steps) page.wheel(wanted - gesture.steps, at);
+    if (wanted !== gesture.steps) program.wheel(wanted - gesture.steps, at);
     if (gesture) gesture.steps = wanted;
   }
 
@@ -100,18 +101,18 @@ function velmoraTouch(page) {
     end(); // nothing was handed on while the finger was held: the drag ends where it began
     fingers.delete(id);
     ignored.add(id);
-    page.openMenu(x, y);
+    menu.open(x, y);
   }
 
   const onView = (target) => target === page.canvas || page.matrices.contains(target);
 
   document.addEventListener('pointerdown', (event) => {
-    if (event.pointerType === 'mouse' || page.ended()) return;
-    if (page.menuOpen()) {
-      if (page.isMenuControl(event.target)) return; // rows and the menu button take their taps
+    if (event.pointerType === 'mouse' || program.ended()) return;
+    if (menu.isOpen()) {
+      if (menu.isControl(event.target)) return; // rows and the menu button take their taps
       event.preventDefault();
       ignored.add(event.pointerId);
-      page.closeMenu(); // a tap beside the menu only closes it
+      menu.close(true); // a tap beside the menu only closes it
       return;
     }
     if (!onView(event.target)) return;
@@ -128,8 +129,9 @@ function velmoraTouch(page) {
       Math.hypot(event.clientX - gesture.start[0], event.clientY - gesture.start[1]) > kLongPressSlop) {
       stopTimer();
     }
-    page.look(take);
+    frames.ask(false); // taken in the next animation frame
   }, true);
+  frames.gather(take);
 
   // A cancelled touch ends as a lifted one, where it was last seen.
   const lift = (event) => {
