@@ -21,9 +21,8 @@ void initGl();
 // offset, with no turns. Leaves GL_MODELVIEW current.
 void placeScene();
 
-// Every record of the program as at start, for the tests: the view state,
-// the move being made, the drag, the view taken from the command line and
-// the menu's labels. The window, its GL state and the menu stay made.
+// Every record of the program as at start, for the tests (the view, the move
+// being made, the drag, the linked view, the menu's labels); the window stays.
 void resetState();
 
 // Display, keyboard, reshape, idle and special-key callbacks, in that order;

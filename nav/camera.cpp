@@ -30,11 +30,8 @@ bool isQuitSpecialKey(int key) {
 }
 
 const ArrowMove* findArrowMove(int key) {
-  for (const ArrowMove& move : kArrowMoves) {
-    if (move.key == key) {
-      return &move;
-    }
-  }
+  for (const ArrowMove& move : kArrowMoves)
+    if (move.key == key) return &move;
   return nullptr;
 }
 
@@ -82,13 +79,9 @@ void resetView() {
 }
 
 void onSpecialKey(int key, int /*x*/, int /*y*/) {
-  if (isQuitSpecialKey(key)) {
-    exit(0);
-  }
+  if (isQuitSpecialKey(key)) exit(0);
   const ArrowMove* move = findArrowMove(key);
-  if (move == nullptr) {
-    return;  // not a key of ours: the view stays exactly as it was
-  }
+  if (move == nullptr) return;  // not a key of ours: the view stays exactly as it was
   if (view.panMode != 0) {
     beginMove("%s arrow, pan", move->name);
     panBy(move->panX, move->panY);

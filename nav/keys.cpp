@@ -57,8 +57,6 @@ void runKeyCommand(unsigned char key) {
     case 'P': dolly(kMoveStep); return;
     case 'p': dolly(-kMoveStep); return;
     default:
-      if (!turnModel(key)) {
-        exit(0);
-      }
+      if (!turnModel(key)) exit(0);
   }
 }

@@ -121,9 +121,7 @@ void runMenuCommand(int value) {
     case kMenuFullScreen: toggleFullScreen(); return;
     case kMenuLinkView: linkToView(); return;
     default:
-      if (value >= 0 && value <= 255) {
-        runKeyCommand(static_cast<unsigned char>(value));
-      }
+      if (value >= 0 && value <= 255) runKeyCommand(static_cast<unsigned char>(value));
   }
 }
 
@@ -163,9 +161,7 @@ const char* menuRowLabelWhenSet(int which, int row) {
 
 // The toolkit is told only of the labels that changed.
 void refreshMenu() {
-  if (menu.menuId == 0 || menu.inUse) {
-    return;
-  }
+  if (menu.menuId == 0 || menu.inUse) return;
   const int current = glutGetMenu();
   glutSetMenu(menu.menuId);
   for (int i = 0; i < kMenuEntryCount; ++i) {
@@ -174,9 +170,7 @@ void refreshMenu() {
     std::snprintf(menu.shown[i], sizeof menu.shown[i], "%s", labelOf(entry));
     glutChangeToMenuEntry(i + 1, menu.shown[i], entry.value);
   }
-  if (current != 0) {
-    glutSetMenu(current);
-  }
+  if (current != 0) glutSetMenu(current);
 }
 
 void resetMenu() {
@@ -186,20 +180,15 @@ void resetMenu() {
 }
 
 const char* menuLabel(int value) {
-  for (int i = 0; i < kMenuEntryCount; ++i) {
-    if (kMenuEntries[i].value == value && menu.menuId != 0) {
-      return menu.shown[i];
-    }
-  }
+  for (int i = 0; i < kMenuEntryCount && menu.menuId != 0; ++i)
+    if (kMenuEntries[i].value == value) return menu.shown[i];
   return nullptr;
 }
 
 void onMenu(int value) {
   // The menu draws in a window and context of its own: make sure the matrices
   // about to change are the view's.
-  if (menu.viewWindow != 0 && glutGetWindow() != menu.viewWindow) {
-    glutSetWindow(menu.viewWindow);
-  }
+  if (menu.viewWindow != 0 && glutGetWindow() != menu.viewWindow) glutSetWindow(menu.viewWindow);
   beginMove("menu, %s", rowLabelOf(value));
   runMenuCommand(value);
   endMove();
@@ -215,17 +204,12 @@ void registerMenu() {
   menu.viewWindow = glutGetWindow();
   glutEntryFunc(onEntry);
   const int turnMenu = glutCreateMenu(onMenuChoice);
-  for (const MenuEntry& entry : kTurnEntries) {
-    glutAddMenuEntry(entry.label, entry.value);
-  }
+  for (const MenuEntry& entry : kTurnEntries) glutAddMenuEntry(entry.label, entry.value);
   menu.menuId = glutCreateMenu(onMenuChoice);
   for (int i = 0; i < kMenuEntryCount; ++i) {
     std::snprintf(menu.shown[i], sizeof menu.shown[i], "%s", labelOf(kMenuEntries[i]));
-    if (kMenuEntries[i].value == kTurnMenuRow) {
-      glutAddSubMenu(menu.shown[i], turnMenu);
-    } else {
-      glutAddMenuEntry(menu.shown[i], kMenuEntries[i].value);
-    }
+    kMenuEntries[i].value == kTurnMenuRow ? glutAddSubMenu(menu.shown[i], turnMenu)
+                                          : glutAddMenuEntry(menu.shown[i], kMenuEntries[i].value);
   }
   glutAttachMenu(GLUT_RIGHT_BUTTON);
   glutMenuStatusFunc(onMenuStatus);

@@ -60,9 +60,7 @@ void mouseButton(int button, int state, bool shift, int x, int y) {
     endMoveGroup();
     return;
   }
-  if (state != GLUT_DOWN || drag.kind != DragKind::none) {
-    return;
-  }
+  if (state != GLUT_DOWN || drag.kind != DragKind::none) return;
   if (button == GLUT_LEFT_BUTTON) {
     drag = shift ? Drag{DragKind::pan, button, x, y, "Shift+left drag, pan"}
                  : Drag{DragKind::orbit, button, x, y, "left drag, orbit"};
@@ -78,17 +76,13 @@ void onMouseButton(int button, int state, int x, int y) {
 }
 
 void onMouseDrag(int x, int y) {
-  if (drag.kind == DragKind::none) {
-    return;
-  }
+  if (drag.kind == DragKind::none) return;
   const int dx = x - drag.x, dy = y - drag.y;  // window pixels, y down
   drag.x = x;
   drag.y = y;
   int width = 0, height = 0;
   viewportSize(&width, &height);
-  if (width <= 0 || height <= 0 || (dx == 0 && dy == 0)) {
-    return;
-  }
+  if (width <= 0 || height <= 0 || (dx == 0 && dy == 0)) return;
   beginMove("%s", drag.name);
   if (drag.kind == DragKind::orbit) {
     // As the arrow keys: right turns like Right about the eye's y axis, down like Down about its x axis.

@@ -63,7 +63,7 @@ TEST_F(Viewer, KeysChangeThePictureAndComeBack) {
     int tolerance;     // pixels allowed to differ after coming back (rounding)
   };
   const Round rounds[] = {
-      {"orbit-full-circle", "Right*36", "Right*36", 50},
+      {"orbit", "Right*6 Up*4", "y*6 X*4", 50},  // back by own-axis turns, which a reversed arrow misses
       {"projection", "o", "o", 0},
       {"pan", "m Left*5 Up*3", "Right*5 Down*3 m", 50},
       {"axes", "e", "e", 0},
@@ -309,7 +309,8 @@ TEST(ViewerCommandLine, ViewTextsThatAreNotViewsEndWithStatusTwo) {
 }
 
 // "Link to this view" prints the command that starts at the view; a second
-// viewer so started draws the same picture, the eye from outside included.
+// viewer so started draws the same picture, the eye from outside included,
+// and moves on from it as the first did.
 TEST(ViewerCommandLine, ALinkedViewStartsAsItWasLeft) {
   RunningViewer first;
   ASSERT_TRUE(startViewer(VELMORA_BINARY, {}, &first)) << first.problem;
@@ -323,6 +324,8 @@ TEST(ViewerCommandLine, ALinkedViewStartsAsItWasLeft) {
     printed = viewerOutput(first);
     if (printed.find('\n') == std::string::npos) waitForFrames(first, 1);
   }
+  pressKeys(first, "m Right*3");  // an orbit about the panned origin, which the link holds
+  const Picture orbited = grabWindow(first);
   stopViewer(first);
   const std::string prefix = "velmora --view ";
   ASSERT_EQ(printed.rfind(prefix, 0), 0u) << printed;
@@ -330,6 +333,8 @@ TEST(ViewerCommandLine, ALinkedViewStartsAsItWasLeft) {
   RunningViewer second;
   ASSERT_TRUE(startViewer(VELMORA_BINARY, {"--view", link}, &second)) << second.problem;
   expectPicture(left, grabWindow(second), 0, "linked-view");
+  pressKeys(second, "m Right*3");
+  expectPicture(orbited, grabWindow(second), 0, "linked-view-orbited");
   EXPECT_EQ(viewerOutput(second), "");
   stopViewer(second);
 }

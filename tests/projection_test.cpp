@@ -4,26 +4,31 @@
 #include <cmath>
 #include <cstring>
 
+#include <glm/gtc/matrix_transform.hpp>
 #include "app/projection.h"
 #include "app/startup.h"
 #include "app/view_state.h"
+#include "nav/nav.h"
 #include "scene/scene.h"
 #include "tests/gl_harness.h"
 
-TEST(StartUp, StateRecordAndGlStartState) {
-  view = kStartViewState;
-  EXPECT_EQ(view.sceneOffset.z, -6.0f);
-  EXPECT_EQ(view.sceneOffset.x + view.sceneOffset.y, 0.0f);
-  EXPECT_EQ(view.windowWidth * view.windowHeight, 1.0f);
-  EXPECT_EQ((std::array<int, 4>{view.panMode, view.fullAxes, view.usePerspective, view.showAxes}),
-            (std::array<int, 4>{0, 0, 1, 1}));
-  initGl();
-  EXPECT_EQ(maxDiff(readMatrix(GL_MODELVIEW_MATRIX), oracleStartModelview()), 0.0);
+// The start as the program makes it, judged by what it does, not by its record's fields.
+TEST(StartUp, StartsInPerspectiveWithHalfAxesAndOrbitingArrows) {
+  resetViewer();
+  const glm::dmat4 projection = oraclePerspective(500, 500), start = oracleStartModelview();
+  EXPECT_EQ(maxDiff(readMatrix(GL_MODELVIEW_MATRIX), start), 0.0);
+  EXPECT_LT(maxDiff(readMatrix(GL_PROJECTION_MATRIX), projection), 1e-6);
   EXPECT_EQ(readInt(GL_MATRIX_MODE), GL_MODELVIEW);
   EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
   GLfloat clear[4];
   glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
   EXPECT_EQ((std::array<float, 4>{clear[0], clear[1], clear[2], clear[3]}), (std::array<float, 4>{0, 0, 0, 0.5f}));
+  const Image image = drawAndRead();
+  EXPECT_TRUE(colourNear(image, toWindow(projection, start, {0.4333, 0, 0}, 500, 500), kRed, 2)) << "no gizmo";
+  EXPECT_FALSE(colourNear(image, toWindow(projection, start, {0, -0.3, 0}, 500, 500), kGreen, 2)) << "full axes";
+  onSpecialKey(GLUT_KEY_RIGHT, 0, 0);
+  EXPECT_LT(maxDiff(readMatrix(GL_MODELVIEW_MATRIX), glm::rotate(start, glm::radians(5.0), glm::dvec3(0, 1, 0))), 1e-6)
+      << "Right did not orbit at start";
 }
 
 struct ReshapeCase {

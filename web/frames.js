@@ -114,9 +114,7 @@ function velmoraFrames(page) {
 
   return {
     ask,
-    // `take` runs at the start of every animation frame asked for, before its
-    // frame is drawn: input a browser reports a piece at a time, taken as one step.
-    gather: (take) => gatherers.push(take),
+    gather: (take) => gatherers.push(take), // take() runs first in each animation frame, before its drawing
     // The program has made its window: the buffer's size, then the first frame.
     start() {
       started = true;

@@ -52,34 +52,17 @@ struct NamedKey {
   int code;
   bool isSpecial;
 };
+// clang-format off
 constexpr NamedKey kNamedKeys[] = {
-    {"Backspace", 8, false},
-    {"Tab", 9, false},
-    {"Enter", 13, false},
-    {"Escape", 27, false},
-    {"Delete", 127, false},
-    {"ArrowLeft", GLUT_KEY_LEFT, true},
-    {"ArrowUp", GLUT_KEY_UP, true},
-    {"ArrowRight", GLUT_KEY_RIGHT, true},
-    {"ArrowDown", GLUT_KEY_DOWN, true},
-    {"PageUp", GLUT_KEY_PAGE_UP, true},
-    {"PageDown", GLUT_KEY_PAGE_DOWN, true},
-    {"Home", GLUT_KEY_HOME, true},
-    {"End", GLUT_KEY_END, true},
-    {"Insert", GLUT_KEY_INSERT, true},
-    {"F1", GLUT_KEY_F1, true},
-    {"F2", GLUT_KEY_F2, true},
-    {"F3", GLUT_KEY_F3, true},
-    {"F4", GLUT_KEY_F4, true},
-    {"F5", GLUT_KEY_F5, true},
-    {"F6", GLUT_KEY_F6, true},
-    {"F7", GLUT_KEY_F7, true},
-    {"F8", GLUT_KEY_F8, true},
-    {"F9", GLUT_KEY_F9, true},
-    {"F10", GLUT_KEY_F10, true},
-    {"F11", GLUT_KEY_F11, true},
-    {"F12", GLUT_KEY_F12, true},
+    {"Backspace", 8, false}, {"Tab", 9, false}, {"Enter", 13, false}, {"Escape", 27, false}, {"Delete", 127, false},
+    {"ArrowLeft", GLUT_KEY_LEFT, true}, {"ArrowUp", GLUT_KEY_UP, true}, {"ArrowRight", GLUT_KEY_RIGHT, true},
+    {"ArrowDown", GLUT_KEY_DOWN, true}, {"PageUp", GLUT_KEY_PAGE_UP, true}, {"PageDown", GLUT_KEY_PAGE_DOWN, true},
+    {"Home", GLUT_KEY_HOME, true}, {"End", GLUT_KEY_END, true}, {"Insert", GLUT_KEY_INSERT, true},
+    {"F1", GLUT_KEY_F1, true}, {"F2", GLUT_KEY_F2, true}, {"F3", GLUT_KEY_F3, true}, {"F4", GLUT_KEY_F4, true},
+    {"F5", GLUT_KEY_F5, true}, {"F6", GLUT_KEY_F6, true}, {"F7", GLUT_KEY_F7, true}, {"F8", GLUT_KEY_F8, true},
+    {"F9", GLUT_KEY_F9, true}, {"F10", GLUT_KEY_F10, true}, {"F11", GLUT_KEY_F11, true}, {"F12", GLUT_KEY_F12, true},
 };
+// clang-format on
 
 // The character a key value of one character gives, as X's Latin-1 lookup
 // does: printable ASCII and Latin-1 (the page hands it as UTF-8); -1 for any
@@ -94,15 +77,12 @@ int latin1Of(const char* key) {
   return -1;
 }
 
-// A button of the toolkit's numbers down or up, with the modifier keys `held`.
-void handButton(int button, bool down, int x, int y, int held) {
-  toolkit.modifiers = held;
+// A button of the toolkit's numbers down or up, with Shift, Ctrl and Alt held or not (1 or 0).
+void handButton(int button, bool down, int x, int y, int shift, int ctrl, int alt) {
+  toolkit.modifiers =
+      (shift != 0 ? GLUT_ACTIVE_SHIFT : 0) | (ctrl != 0 ? GLUT_ACTIVE_CTRL : 0) | (alt != 0 ? GLUT_ACTIVE_ALT : 0);
   if (toolkit.mouse != nullptr) toolkit.mouse(button, down ? GLUT_DOWN : GLUT_UP, x, y);
   toolkit.modifiers = 0;
-}
-
-int modifierBits(int shift, int ctrl, int alt) {
-  return (shift != 0 ? GLUT_ACTIVE_SHIFT : 0) | (ctrl != 0 ? GLUT_ACTIVE_CTRL : 0) | (alt != 0 ? GLUT_ACTIVE_ALT : 0);
 }
 
 }  // namespace
@@ -170,10 +150,10 @@ EMSCRIPTEN_KEEPALIVE int velmoraKey(const char* key, int x, int y) {
 }
 
 // The MouseEvent button `domButton` went down (`down` 1) or up at window pixel
-// (x, y), with Shift, Ctrl and Alt held or not (1 or 0). Other buttons are not the program's.
+// (x, y), with Shift, Ctrl and Alt held or not. Other buttons are not the program's.
 EMSCRIPTEN_KEEPALIVE void velmoraMouse(int domButton, int down, int x, int y, int shift, int ctrl, int alt) {
   if (domButton < 0 || domButton > 2) return;
-  handButton(kButtonOfDom[domButton], down != 0, x, y, modifierBits(shift, ctrl, alt));
+  handButton(kButtonOfDom[domButton], down != 0, x, y, shift, ctrl, alt);
 }
 
 // The pointer moved to window pixel (x, y) with a button held.
@@ -186,8 +166,8 @@ EMSCRIPTEN_KEEPALIVE void velmoraMotion(int x, int y) {
 EMSCRIPTEN_KEEPALIVE void velmoraWheel(int notches, int x, int y, int shift, int ctrl, int alt) {
   const int button = notches > 0 ? kWheelAwayButton : kWheelTowardsButton;
   for (int i = 0; i < (notches > 0 ? notches : -notches); ++i) {
-    handButton(button, true, x, y, modifierBits(shift, ctrl, alt));
-    handButton(button, false, x, y, modifierBits(shift, ctrl, alt));
+    handButton(button, true, x, y, shift, ctrl, alt);
+    handButton(button, false, x, y, shift, ctrl, alt);
   }
 }
 

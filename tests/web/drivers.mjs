@@ -47,7 +47,9 @@ class Browser {
         const until = Date.now() + 2000;
         const wait = () => {
           const v = window.velmora;
-          if (v && v.frames() > 0 && document.getElementById('ended').hidden && (!at || location.href === at)) resolve(true);
+          // A page the test marked as old (window.oldPage) is not the one awaited.
+          if (v && v.frames() > 0 && document.getElementById('ended').hidden && (!at || location.href === at) &&
+            !window.oldPage) resolve(true);
           else if (Date.now() > until) resolve(false);
           else setTimeout(wait, 5);
         };

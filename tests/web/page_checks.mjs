@@ -450,6 +450,11 @@ async function teaching(session) {
   check(noMove(linked) === noMove(text), `${name}: the linked page shows\n${linked}not\n${text}`);
   const desktop = desktopText([`menu ${kMenu[kMenuRows.matrices]}`], ['--view', decodeURIComponent(link.slice(6))]);
   check(linked === desktop, `${name}: the linked page shows\n${linked}the desktop with --view\n${desktop}`);
+  // The link pasted into the address of a page already open: it starts again at the view.
+  await session.open();
+  await driver.evaluate((hash) => (window.oldPage = true) && (location.hash = hash), link);
+  await driver.waitUntilDrawing();
+  expectPicture(name, 'pasted-link', picture, await session.picture(), 0);
   for (const [i, bad] of kBadLinks.entries()) {
     await driver.open(`${config.url}?bad=${i}#view=${bad}`);
     await driver.waitUntilDrawing(`${config.url}?bad=${i}#view=${bad}`);
@@ -471,13 +476,16 @@ async function teaching(session) {
       return new Promise((resolve) => {
         const wait = () => (canvas.width === Math.round(w) && canvas.height === Math.round(h) ? resolve() : requestAnimationFrame(wait));
         wait();
-      }).then(() => [canvas.width, canvas.height, document.fullscreenElement && document.fullscreenElement.id]);  // the page's root: ''
+      }).then(() => [canvas.width, canvas.height, document.fullscreenElement && document.fullscreenElement.id,  // the page's root: ''
+        document.getElementById('full-screen-button').textContent]);
     }, want);
     const full = await bufferAt([]);
     check(full[2] === '', `${name}: full screen gave a buffer ${full}`);
     await session.choose(kMenuRows.fullScreen); // now "Leave full screen"
     const back = await bufferAt([1000, 1000]);
     check(back[2] === null, `${name}: leaving full screen gave a buffer ${back}`);
+    // The page's Full screen button says what it will do, as the menu's row does.
+    check(`${full[3]}, ${back[3]}` === 'Leave full screen, Full screen', `${name}: the Full screen button said ${full[3]}, ${back[3]}`);
     await driver.setViewport(900, 900, 1);
   }
   await noProblemsIn(name, 'teaching', session);

@@ -159,11 +159,15 @@ export async function testSharpAndTouch(name) {
     await expectEvents('a two-finger drag', name !== 'firefox');
     // One finger held, the other moved away: twice as far apart, and their midpoint moved.
     const c = at(250, 250);
+    const depth = async () => -Number((await session.shownText()).split('\n')[5].trim().split(/ +/)[2]);
+    const before = await depth();
     const [r, s0, s1] = [shift(c, -40, 0), shift(c, 40, 0), shift(c, 120, 0)];
     await driver.input([fingers({ move: r }, { move: s0 }), fingers({ down: true }, { down: true }),
       fingers(null, { move: s1 }), fingers({ up: true }, { up: true })]);
-    events.push(`drag 1 ${midpoint(r, s0)} ${midpoint(r, s1)} 0`);
-    for (let i = 0; i < Math.round((6 - 6 / 2) / 0.1); ++i) events.push('wheel 3 0 0'); // twice as far apart: notches nearer
+    await session.settle(); // twice as far apart: the scene at half its depth, in P steps the desktop is given too
+    const after = await depth();
+    check(Math.abs(after - before / 2) < 0.05, `${where}: fingers twice as far apart left the scene at depth ${after}`);
+    events.push(`drag 1 ${midpoint(r, s0)} ${midpoint(r, s1)} 0`, ...Array(Math.round((before - after) / 0.1)).fill('wheel 3 0 0'));
     await expectEvents('a finger moved twice as far from the other');
     const [d0, d1, d2, e] = [at(200, 350), at(240, 300), at(300, 330), at(100, 100)];
     await driver.input([finger({ move: d0 }), finger({ down: true }), finger({ move: d1 }),
