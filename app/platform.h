@@ -7,11 +7,14 @@
 void enterFullScreen();
 void leaveFullScreen();
 
-// Hands on a view's text (app/view_link.h): the desktop prints the command
-// that starts at it; the page puts it in its address and on the clipboard.
-void handViewOn(const char* link);
+// Hands on a view's text (app/view_link.h), as a view to start at or as an
+// exercise's target: the desktop prints the command that starts with it
+// (--view or --target); the page puts it in its address (#view= or #target=)
+// and on the clipboard.
+void handViewOn(const char* link, bool asTarget);
 
 // A view's text that was not understood: the desktop says why on standard
 // error and ends with status 2 before any window opens; the page says in
 // one line that its link was not understood, and starts as usual.
-void rejectViewLink(const char* problem);
+// `option`: "--view" or "--target".
+void rejectViewLink(const char* option, const char* problem);

@@ -32,12 +32,12 @@ void leaveFullScreen() {
   glutReshapeWindow(beforeFullScreen.width, beforeFullScreen.height);
 }
 
-void handViewOn(const char* link) {
-  std::printf("velmora --view %s\n", link);
+void handViewOn(const char* link, bool asTarget) {
+  std::printf("velmora --%s %s\n", asTarget ? "target" : "view", link);
   std::fflush(stdout);
 }
 
-void rejectViewLink(const char* problem) {
-  std::fprintf(stderr, "velmora: --view: the view was not understood: %s\n", problem);
+void rejectViewLink(const char* option, const char* problem) {
+  std::fprintf(stderr, "velmora: %s: the view was not understood: %s\n", option, problem);
   std::exit(2);
 }

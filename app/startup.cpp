@@ -30,6 +30,8 @@ void initGl() {
   glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
   glEnable(GL_DEPTH_TEST);
   if (!placeLinkedView()) placeScene();
+  ViewLink target;
+  if (takenTarget(&target)) startLinkedExercise(target.modelview, target.flags[0]);
 }
 
 void placeScene() {

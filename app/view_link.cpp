@@ -15,10 +15,12 @@ namespace {
 constexpr int kLinkVersion = 1;
 constexpr double kRotationTolerance = 1.0e-3;  // how far from orthonormal a turn's columns may be
 
-// The view taken from the command line, if one was.
+// The view and the exercise's target taken from the command line, if they were.
 struct CommandLineView {
   bool given;
   ViewLink taken;
+  bool targetGiven;
+  ViewLink target;
 };
 CommandLineView commandLine = {};
 
@@ -110,16 +112,21 @@ bool parseViewLink(const char* text, ViewLink* link, const char** problem) {
 }
 
 void takeViewOption(int* argc, char** argv) {
-  for (int i = 1; i < *argc; ++i) {
-    if (std::strcmp(argv[i], "--view") != 0) continue;
-    const char* problem = "--view needs the text of a view";
-    const bool read = i + 1 < *argc && parseViewLink(argv[i + 1], &commandLine.taken, &problem);
+  for (int i = 1; i < *argc;) {
+    const bool isTarget = std::strcmp(argv[i], "--target") == 0;
+    if (!isTarget && std::strcmp(argv[i], "--view") != 0) {
+      ++i;
+      continue;
+    }
+    const char* option = isTarget ? "--target" : "--view";
+    const char* problem = "it needs the text of a view";
+    const bool read =
+        i + 1 < *argc && parseViewLink(argv[i + 1], isTarget ? &commandLine.target : &commandLine.taken, &problem);
     const int drop = i + 1 < *argc ? 2 : 1;
     for (int j = i; j + drop <= *argc; ++j) argv[j] = argv[j + drop];
     *argc -= drop;
-    commandLine.given = read;
-    if (!read) rejectViewLink(problem);
-    return;
+    (isTarget ? commandLine.targetGiven : commandLine.given) = read;
+    if (!read) return rejectViewLink(option, problem);
   }
 }
 
@@ -130,6 +137,11 @@ bool placeLinkedView() {
   glMatrixMode(GL_MODELVIEW);
   glLoadMatrixf(commandLine.taken.modelview);
   return true;
+}
+
+bool takenTarget(ViewLink* target) {
+  if (commandLine.targetGiven) *target = commandLine.target;
+  return commandLine.targetGiven;
 }
 
 void forgetLinkedView() { commandLine = {}; }

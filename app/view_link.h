@@ -32,13 +32,15 @@ void formatViewLink(const ViewState& state, const float* modelview, char (&out)[
 // distance beyond kViewLinkMaxDistance.
 bool parseViewLink(const char* text, ViewLink* link, const char** problem);
 
-// Takes "--view TEXT" out of the command line, if there. A text that is not a
-// view, or --view without one, is rejected (rejectViewLink) and the start
-// view kept.
+// Takes "--view TEXT" and "--target TEXT" (an exercise's target) out of the
+// command line, if there. A text that is not a view, or either option
+// without one, is rejected (rejectViewLink) and the start view kept.
 void takeViewOption(int* argc, char** argv);
 
 // Puts the view taken from the command line into `view` and the current
 // modelview matrix; false, and nothing changed, if there was none.
 bool placeLinkedView();
+// The target taken from the command line; false if there was none.
+bool takenTarget(ViewLink* target);
 // As if no view had been taken from the command line.
 void forgetLinkedView();

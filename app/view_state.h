@@ -43,6 +43,17 @@ struct UndoHistory {
   UndoStep steps[kUndoDepth];  // a ring: the newest at `newest`, `count` of them kept
   int newest;
   int count;
+  int made;  // moves made and not taken back since the history began, kept or not
+};
+
+// An exercise under way: a view to reach, set by the menu or a link.
+struct Practice {
+  int number;          // 0: none under way; 1 to `of`: a built-in exercise; -1: one from a link
+  int of;              // how many exercises are built in
+  const char* task;    // what to do, one sentence
+  int par;             // the fewest key presses known to reach it; 0 for one from a link
+  float target[16];    // the modelview matrix to reach, column-major
+  int projection;      // the usePerspective it must have, or -1 for either
 };
 
 struct ViewState {
@@ -58,10 +69,11 @@ struct ViewState {
   LastMove lastMove;   // shown with the matrices
   int fullScreen;      // 1: the view fills the screen (menu only)
   UndoHistory undo;    // the moves Undo takes back, newest last
+  Practice practice;   // the exercise under way, if any
 };
 
 // Starting values, before anything runs.
-constexpr ViewState kStartViewState = {{0.0f, 0.0f, -6.0f}, 1.0f, 1.0f, 0, 0, 1, 1, 0, 0, {}, 0, {}};
+constexpr ViewState kStartViewState = {{0.0f, 0.0f, -6.0f}, 1.0f, 1.0f, 0, 0, 1, 1, 0, 0, {}, 0, {}, {}};
 
 extern ViewState view;
 extern float savedModelview[16];  // column-major, as GL_MODELVIEW_MATRIX gives it

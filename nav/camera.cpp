@@ -78,17 +78,23 @@ void resetView() {
   translateBy(view.sceneOffset, 1.0f);
 }
 
+bool arrowMove(int key) {
+  const ArrowMove* move = findArrowMove(key);
+  if (move == nullptr) return false;
+  if (view.panMode != 0) {
+    panBy(move->panX, move->panY);
+  } else {
+    orbitBy(move->turnX, move->turnY);
+  }
+  return true;
+}
+
 void onSpecialKey(int key, int /*x*/, int /*y*/) {
   if (isQuitSpecialKey(key)) exit(0);
   const ArrowMove* move = findArrowMove(key);
   if (move == nullptr) return;  // not a key of ours: the view stays exactly as it was
-  if (view.panMode != 0) {
-    beginMove("%s arrow, pan", move->name);
-    panBy(move->panX, move->panY);
-  } else {
-    beginMove("%s arrow, orbit", move->name);
-    orbitBy(move->turnX, move->turnY);
-  }
+  beginMove("%s arrow, %s", move->name, view.panMode != 0 ? "pan" : "orbit");
+  arrowMove(key);
   endMove();
   refreshMenu();
 }

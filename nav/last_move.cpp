@@ -28,6 +28,7 @@ void pushUndoStep() {
   UndoHistory& undo = view.undo;
   undo.newest = (undo.newest + 1) % kUndoDepth;
   if (undo.count < kUndoDepth) ++undo.count;
+  ++undo.made;
   newestStep() = recording.movedFrom;
   newestStep().move = recording.making;
   newestStep().steps = 1;
@@ -132,6 +133,13 @@ void endMoveGroup() { recording.groupOpen = false; }
 
 void resetMoveRecording() { recording = {}; }
 
+void startMovesAfresh() {
+  if (recording.making.side != kMoveNone) view.lastMove = recording.making;
+  recording.making.side = kMoveNone;
+  recording.groupStarted = false;
+  view.undo = {};
+}
+
 void recordMoveSide(MoveSide side) {
   recording.making.side = side;
   recording.making.factorCount = 0;
@@ -166,6 +174,7 @@ bool undoMove() {
   view.lastMove = shown;
   undo.newest = (undo.newest + kUndoDepth - 1) % kUndoDepth;
   --undo.count;
+  --undo.made;
   recording.groupStarted = false;  // a drag under way starts a new move with its next step
   return true;
 }

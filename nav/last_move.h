@@ -40,3 +40,6 @@ const char* undoLabel();
 
 // No move being made and no drag under way, as at start (the history is the view's).
 void resetMoveRecording();
+// The move being made becomes the last move, but not one Undo takes back:
+// Undo's history starts afresh after it (an exercise starts here).
+void startMovesAfresh();

@@ -1,5 +1,6 @@
 // The right-button menu: the one table of its rows, the labels that follow
 // the state, and what each row runs.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
@@ -29,7 +30,7 @@ MenuState menu = {};
 // One menu entry. A toggling entry says what choosing it will do now: its
 // label while the flag is 0, and `labelWhenSet` while it is 1.
 struct MenuEntry {
-  int value;  // the key's character, a kMenu value, or kTurnMenuRow for the submenu's row
+  int value;  // the key's character, a kMenu value, or a submenu's row (kTurnMenuRow, kPracticeMenuRow)
   const char* label;
   const char* labelWhenSet;
   const int* flag;
@@ -50,7 +51,15 @@ const MenuEntry kMenuEntries[] = {
     {kMenuUndo, "Nothing to undo", nullptr, nullptr},  // says the move it takes back (undoLabel)
     {kMenuFullScreen, "Full screen", "Leave full screen", &view.fullScreen},
     {kMenuLinkView, "Link to this view", nullptr, nullptr},
+    {kPracticeMenuRow, "Practise", nullptr, nullptr},
     {'q', "Quit (q, Escape)", nullptr, nullptr},
+};
+
+// The submenu of exercises: a row for each (made from their table), then these.
+const MenuEntry kPracticeEntries[] = {
+    {kMenuNextExercise, "Next exercise", nullptr, nullptr},
+    {kMenuLeaveExercise, "Leave the exercise", nullptr, nullptr},
+    {kMenuLinkTarget, "Link to this view as an exercise", nullptr, nullptr},
 };
 
 // The submenu of turns about the scene's own axes.
@@ -62,13 +71,21 @@ const MenuEntry kTurnEntries[] = {
 
 constexpr int kMenuEntryCount = static_cast<int>(sizeof kMenuEntries / sizeof kMenuEntries[0]);
 constexpr int kTurnEntryCount = static_cast<int>(sizeof kTurnEntries / sizeof kTurnEntries[0]);
+constexpr int kPracticeEntryCount = static_cast<int>(sizeof kPracticeEntries / sizeof kPracticeEntries[0]);
+constexpr int kExercisesMax = 32;
 
 static_assert(kMenuEntryCount <= kMainRowsMax, "MenuState::shown holds every main-menu row");
 
 // Row `row` of menu `which`, or null.
 const MenuEntry* entryAt(int which, int row) {
   if (row < 0 || row >= menuRowCount(which)) return nullptr;
-  return which == kMainMenu ? &kMenuEntries[row] : &kTurnEntries[row];
+  if (which != kPracticeMenu) return which == kMainMenu ? &kMenuEntries[row] : &kTurnEntries[row];
+  if (row >= exerciseCount()) return &kPracticeEntries[row - exerciseCount()];
+  static char labels[kExercisesMax][kLabelSize];  // "3. Nearer"
+  static MenuEntry rows[kExercisesMax];
+  std::snprintf(labels[row], sizeof labels[row], "%d. %s", row + 1, exerciseAt(row + 1)->title);
+  rows[row] = {kMenuExercise + row + 1, labels[row], nullptr, nullptr};
+  return &rows[row];
 }
 
 void onEntry(int state) { menu.pointerInView = state == GLUT_ENTERED; }
@@ -103,12 +120,13 @@ void toggleFullScreen() {
   }
 }
 
-void linkToView() {
+// Hands the view on as text: to start at, or as an exercise's target.
+void linkToView(bool asTarget) {
   float modelview[16];
   glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
   char link[kViewLinkSize];
   formatViewLink(view, modelview, link);
-  handViewOn(link);
+  handViewOn(link, asTarget);
 }
 
 // What a row that is not a key's runs; the moves among them are named by the row.
@@ -119,15 +137,19 @@ void runMenuCommand(int value) {
     case kMenuShowEyeView: toggleFlag(view.showEyeView); return;
     case kMenuUndo: undoMove(); return;
     case kMenuFullScreen: toggleFullScreen(); return;
-    case kMenuLinkView: linkToView(); return;
+    case kMenuLinkView: linkToView(false); return;
+    case kMenuLinkTarget: linkToView(true); return;
+    case kMenuNextExercise: nextExercise(); return;
+    case kMenuLeaveExercise: leaveExercise(); return;
     default:
       if (value >= 0 && value <= 255) runKeyCommand(static_cast<unsigned char>(value));
+      if (value > kMenuExercise) startExercise(value - kMenuExercise);
   }
 }
 
 // The label of the row, in either menu, that runs `value`.
 const char* rowLabelOf(int value) {
-  for (const int which : {kMainMenu, kTurnMenu})
+  for (const int which : {kMainMenu, kTurnMenu, kPracticeMenu})
     for (int row = 0; row < menuRowCount(which); ++row)
       if (entryAt(which, row)->value == value) return labelOf(*entryAt(which, row));
   return "";
@@ -142,7 +164,10 @@ void onMenuStatus(int status, int /*x*/, int /*y*/) {
 
 }  // namespace
 
-int menuRowCount(int which) { return which == kMainMenu ? kMenuEntryCount : which == kTurnMenu ? kTurnEntryCount : 0; }
+int menuRowCount(int which) {
+  if (which == kPracticeMenu) return std::min(exerciseCount(), kExercisesMax) + kPracticeEntryCount;
+  return which == kMainMenu ? kMenuEntryCount : which == kTurnMenu ? kTurnEntryCount : 0;
+}
 
 int menuRowValue(int which, int row) {
   const MenuEntry* entry = entryAt(which, row);
@@ -166,7 +191,7 @@ void refreshMenu() {
   glutSetMenu(menu.menuId);
   for (int i = 0; i < kMenuEntryCount; ++i) {
     const MenuEntry& entry = kMenuEntries[i];
-    if (entry.value == kTurnMenuRow || std::strcmp(menu.shown[i], labelOf(entry)) == 0) continue;
+    if (entry.value < 0 || std::strcmp(menu.shown[i], labelOf(entry)) == 0) continue;  // a submenu's row, or no change
     std::snprintf(menu.shown[i], sizeof menu.shown[i], "%s", labelOf(entry));
     glutChangeToMenuEntry(i + 1, menu.shown[i], entry.value);
   }
@@ -205,11 +230,17 @@ void registerMenu() {
   glutEntryFunc(onEntry);
   const int turnMenu = glutCreateMenu(onMenuChoice);
   for (const MenuEntry& entry : kTurnEntries) glutAddMenuEntry(entry.label, entry.value);
+  const int practiceMenu = glutCreateMenu(onMenuChoice);
+  for (int row = 0; row < menuRowCount(kPracticeMenu); ++row)
+    glutAddMenuEntry(entryAt(kPracticeMenu, row)->label, entryAt(kPracticeMenu, row)->value);
   menu.menuId = glutCreateMenu(onMenuChoice);
   for (int i = 0; i < kMenuEntryCount; ++i) {
     std::snprintf(menu.shown[i], sizeof menu.shown[i], "%s", labelOf(kMenuEntries[i]));
-    kMenuEntries[i].value == kTurnMenuRow ? glutAddSubMenu(menu.shown[i], turnMenu)
-                                          : glutAddMenuEntry(menu.shown[i], kMenuEntries[i].value);
+    if (kMenuEntries[i].value < 0) {
+      glutAddSubMenu(menu.shown[i], kMenuEntries[i].value == kTurnMenuRow ? turnMenu : practiceMenu);
+    } else {
+      glutAddMenuEntry(menu.shown[i], kMenuEntries[i].value);
+    }
   }
   glutAttachMenu(GLUT_RIGHT_BUTTON);
   glutMenuStatusFunc(onMenuStatus);

@@ -12,6 +12,9 @@ constexpr float kTurnStep = 5.0f;  // orbit and model-axis turn step, degrees
 // code the toolkit reports (modifier keys alone, Num Lock, keypad keys) is ignored.
 void onSpecialKey(int key, int x, int y);
 
+// An arrow key's move in the arrow keys' mode, unrecorded; false for any other key.
+bool arrowMove(int key);
+
 // Moves the scene along the eye's z axis by dz (+0.1 nearer, -0.1 farther).
 void dolly(double dz);
 
@@ -50,6 +53,10 @@ constexpr int kMenuShowEyeView = 258;
 constexpr int kMenuUndo = 259;        // takes back the last move (nav/last_move.h)
 constexpr int kMenuFullScreen = 260;  // the view fills the screen, or leaves it
 constexpr int kMenuLinkView = 261;    // hands the view on as text (app/view_link.h)
+constexpr int kMenuNextExercise = 262;
+constexpr int kMenuLeaveExercise = 263;
+constexpr int kMenuLinkTarget = 264;  // hands the view on as the target of an exercise
+constexpr int kMenuExercise = 300;    // + n: starts exercise n
 void onMenu(int value);
 // Keeps the toggling entries' labels, and Undo's, saying what they will do
 // now; each callback that may change them calls it last.
@@ -63,13 +70,15 @@ void onFullScreenLeft();
 const char* menuLabel(int value);
 
 // The menus' rows, as the one table that makes them has them, for tools and
-// tests that find a row: menu kMainMenu or kTurnMenu, rows top to bottom.
-// A row's value is what choosing it runs (kTurnMenuRow for the main menu's
-// row that opens the turns); a toggling row has a second label, shown while
-// its flag is set, else null.
+// tests that find a row: menu kMainMenu, kTurnMenu or kPracticeMenu, rows top
+// to bottom. A row's value is what choosing it runs (kTurnMenuRow and
+// kPracticeMenuRow for the main menu's rows that open the others); a toggling
+// row has a second label, shown while its flag is set, else null.
 constexpr int kMainMenu = 0;
 constexpr int kTurnMenu = 1;
+constexpr int kPracticeMenu = 2;
 constexpr int kTurnMenuRow = -1;
+constexpr int kPracticeMenuRow = -2;
 int menuRowCount(int menu);
 int menuRowValue(int menu, int row);
 const char* menuRowLabel(int menu, int row);
@@ -79,6 +88,31 @@ const char* menuRowLabelWhenSet(int menu, int row);
 void registerMouse();
 // Makes the menu and attaches it to the right button, with its entry and status callbacks.
 void registerMenu();
+
+// Exercises: a view to reach (ViewState::practice), drawn faint under the
+// live one. A built-in exercise's target is made by its moves from the
+// starting view, in the gallery's words ("Right*6 Up*4", "m Left*8").
+struct Exercise {
+  const char* title;  // its menu row
+  const char* task;   // what to do, one sentence
+  const char* moves;  // the moves that make its target
+  int par;            // the fewest key presses known to reach it
+};
+int exerciseCount();
+// Exercise `number`, 1 to exerciseCount(); null for any other number.
+const Exercise* exerciseAt(int number);
+// The modelview matrix the moves make from the starting view, and the
+// projection they fix (-1 if they switch none); false if a word is not one
+// of the moves. Changes nothing else.
+bool targetOfMoves(const char* moves, float target[16], int* projection);
+// Starts exercise `number` from the starting view in perspective, its moves
+// counted from 0: Undo goes back no further. Nothing for any other number.
+void startExercise(int number);
+// Starts an exercise of the target a link gave, from the view as it is.
+void startLinkedExercise(const float target[16], int projection);
+// The exercise after the one under way (the first after the last or none).
+void nextExercise();
+void leaveExercise();
 
 // Keyboard callback: toggles, the projection, the dolly, the model-axis
 // turns; every character without a binding ends the program.

@@ -13,11 +13,12 @@ constexpr float kRoadShiftY = -150.0f;
 
 void drawFrame() {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  if (view.practice.number != 0) drawTarget();
   drawScene();
   if (view.showEyeView != 0) {
     drawEyeView();
   }
-  if (view.showMatrices != 0) {
+  if (view.showMatrices != 0 || view.practice.number != 0) {
     drawViewText();
   }
   glFlush();
@@ -45,7 +46,10 @@ void drawScene() {
   if (view.showAxes != 0) {
     drawAxes(kAxisLength, view.fullAxes);
   }
+  drawRoadCarsAndPosts();
+}
 
+void drawRoadCarsAndPosts() {
   glPushMatrix();
   glScalef(kRoadScaleX, kRoadScaleY, kRoadScaleZ);
   glTranslatef(kRoadShiftX, kRoadShiftY, 0.0f);

@@ -20,6 +20,8 @@ void popBothMatrices();
 // The scene's pieces under the current modelview matrix: the gizmo if shown,
 // the road, both cars and the posts. Leaves the matrix as it found it.
 void drawScene();
+void drawRoadCarsAndPosts();  // all but the gizmo
+
 
 // The view as text: the projection as set, sceneOffset and the modelview
 // matrix as four rows the way it reads on paper (row i holds elements i, i+4,
@@ -35,6 +37,25 @@ struct ViewText {
 void formatViewText(const ViewState& state, const float modelview[16], ViewText* text);
 // The lines shown: up to the last that holds anything.
 int viewTextLinesUsed(const ViewText& text);
+
+// The exercise under way (ViewState::practice): reached when the live view is
+// within half a key step of its target: each entry of the modelview's 3 x 3
+// turn within sin(2.5 degrees) of the target's, the scene origin's eye-space
+// position within 0.05 of the target's, and the projection the target's if
+// it fixes one.
+constexpr double kReachedTurn = 0.043619387365336;  // sin(2.5 degrees)
+constexpr double kReachedDistance = 0.05;           // scene units
+bool practiceReached(const ViewState& state, const float modelview[16]);
+// Its road, cars and posts at the target's modelview matrix and the current
+// projection, in one dim colour, or another once reached; drawn before the
+// live scene, which lies over it.
+void drawTarget();
+// Its lines, before the matrices': "Exercise N of M: " and the task, wrapped
+// to the window, then "Moves: K (par P)", or "Reached in K moves (par P)";
+// for a target from a link, "Exercise: " and the task, then "Moves: K" or
+// "Reached in K moves". Returns how many lines it set; none with no exercise.
+constexpr int kPracticeLines = 4;
+int formatPracticeText(const ViewState& state, const float modelview[16], char (*lines)[kViewTextColumns]);
 
 // Draws that text over the window's top-left corner on a dark backing. Leaves
 // every GL state as it found it.

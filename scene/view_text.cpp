@@ -183,11 +183,15 @@ void drawViewText() {
   }
   float modelview[16];
   glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+  // The exercise's lines, then the matrices' if they are shown.
+  char practice[kPracticeLines][kViewTextColumns];
+  const int exerciseLines = formatPracticeText(view, modelview, practice);
   ViewText text;
   formatViewText(view, modelview, &text);
-  const int used = viewTextLinesUsed(text);
+  const int used = exerciseLines + (view.showMatrices != 0 ? viewTextLinesUsed(text) : 0);
+  const auto lineAt = [&](int i) -> const char* { return i < exerciseLines ? practice[i] : text.lines[i - exerciseLines]; };
   std::size_t longest = 0;
-  for (int i = 0; i < used; ++i) longest = std::max(longest, std::strlen(text.lines[i]));
+  for (int i = 0; i < used; ++i) longest = std::max(longest, std::strlen(lineAt(i)));
 
   glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_TRANSFORM_BIT | GL_POLYGON_BIT);
   pushBothMatrices();
@@ -203,10 +207,11 @@ void drawViewText() {
   glColor3fv(kBackingColour);
   glRecti(0, height - boxHeight, boxWidth, height);
   for (int i = 0; i < used; ++i) {
-    const bool title = i == kProjection || i == kOffsetTitle || i == kModelviewTitle || i == kMoveTitle;
-    glColor3fv(title ? kTitleColour : kTextColour);  // the raster position takes the colour current now
+    const int line = i - exerciseLines;
+    const bool title = line == kProjection || line == kOffsetTitle || line == kModelviewTitle || line == kMoveTitle;
+    glColor3fv(title || i == 0 ? kTitleColour : kTextColour);  // the raster position takes the colour current now
     glRasterPos2i(kMargin, height - kMargin - kAscent - i * kLineHeight);
-    for (const char* c = text.lines[i]; *c != '\0'; ++c) glutBitmapCharacter(kFont, *c);
+    for (const char* c = lineAt(i); *c != '\0'; ++c) glutBitmapCharacter(kFont, *c);
   }
 
   popBothMatrices();

@@ -295,17 +295,18 @@ TEST(ViewerCommandLine, ViewTextsThatAreNotViewsEndWithStatusTwo) {
       "0x1,1,1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1,0,0,0,-6,1,0,0,-6",
       "<script>alert(1)</script>",
   };
-  for (const std::string& text : bad) {
-    std::string output;
-    EXPECT_EQ(runWithoutDisplay({"--view", text}, &output), 2) << text;
-    EXPECT_NE(output.find("velmora: --view: the view was not understood"), std::string::npos) << text << ": " << output;
-    EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << text << ": " << output;
-    if (text.size() > 3) {
-      EXPECT_EQ(output.find(text), std::string::npos) << text;
+  for (const std::string option : {"--view", "--target"}) {  // an exercise's target is a view too
+    for (const std::string& text : bad) {
+      std::string output;
+      EXPECT_EQ(runWithoutDisplay({option, text}, &output), 2) << text;
+      EXPECT_NE(output.find("velmora: " + option + ": the view was not understood"), std::string::npos) << output;
+      EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << text << ": " << output;
+      EXPECT_TRUE(text.size() <= 3 || output.find(text) == std::string::npos) << text;
     }
+    std::string output;
+    EXPECT_EQ(runWithoutDisplay({option}, &output), 2) << output;
+    EXPECT_EQ(runWithoutDisplay({"--view", kStartLink, option, "1"}, &output), 2) << output;
   }
-  std::string output;
-  EXPECT_EQ(runWithoutDisplay({"--view"}, &output), 2) << output;
 }
 
 // "Link to this view" prints the command that starts at the view; a second

@@ -14,6 +14,7 @@
 #include "scene/scene.h"
 #include "tests/gl_harness.h"
 #include "tools/events.h"
+#include "tools/xdrive.h"
 
 namespace {
 
@@ -118,6 +119,78 @@ TEST(Navigation, KeySequencesMatchTheOracle) {
     Oracle oracle;
     pressAll(keys, &oracle);
     expectViewMatches(oracle, keys);
+  }
+  // A row an exercise: from its start, its own moves (gallery words) reach its
+  // target, which is the oracle's view after them, in no fewer keys than its par.
+  for (int n = 1; n <= exerciseCount(); ++n) {
+    resetViewer();
+    onKey('o', 0, 0);  // an exercise starts in perspective whatever the projection
+    onMenu(kMenuExercise + n);
+    std::string keys;
+    for (const InputStep& step : parseInput(exerciseAt(n)->moves)) {
+      const std::string arrows[] = {"Left", "Right", "Up", "Down"}, as = "<>^_";
+      const std::size_t arrow = std::find(arrows, arrows + 4, step.keysym) - arrows;
+      keys += arrow < 4 ? as[arrow] : step.keysym[0];
+    }
+    Oracle oracle;
+    pressAll(keys, &oracle);
+    expectViewMatches(oracle, exerciseAt(n)->title);
+    float modelview[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    EXPECT_TRUE(practiceReached(view, modelview)) << exerciseAt(n)->title;
+    glm::dmat4 target;
+    for (int i = 0; i < 16; ++i) target[i / 4][i % 4] = view.practice.target[i];
+    EXPECT_LT(maxDiff(target, oracle.modelview), 1e-4) << exerciseAt(n)->title;
+    EXPECT_LE(exerciseAt(n)->par, static_cast<int>(keys.size())) << exerciseAt(n)->title;
+  }
+}
+
+// Moves count as Undo sees them, from the exercise's start, which Undo goes
+// no further back than; reached is within half a key step of the target.
+TEST(Navigation, ExercisesCountMovesAndSayWhenReached) {
+  struct Case {
+    const char* events;  // after "menu 303" (exercise 3, P*12) but where they start with "before:"
+    const char* last;    // the exercise's last line
+  };
+  const Case cases[] = {
+      {"", "Moves: 0 (par 12)"},
+      {"before:key 88;special 102;key 111;menu 303", "Moves: 0 (par 12)"},  // from the start, in perspective
+      {"key 80;key 80", "Moves: 2 (par 12)"},
+      {"key 80;menu 259;menu 259", "Moves: 0 (par 12)"},  // Undo stops at the start
+      {"press 0 200 200;motion 230 210;motion 260 240;release 0 260 240;wheel 3 9 9", "Moves: 2 (par 12)"},
+      {"key 80;menu 256", "Moves: 2 (par 12)"},  // Reset view is a move
+      {"drag 1 250 250 260 250 0;key 80", "Moves: 2 (par 12)"},
+  };
+  for (const Case& c : cases) {
+    resetViewer();
+    std::string events = std::strncmp(c.events, "before:", 7) == 0 ? c.events + 7 : std::string("menu 303;") + c.events;
+    std::istringstream stream(events);
+    for (std::string event; std::getline(stream, event, ';');) ASSERT_TRUE(applyEvent(event.c_str())) << event;
+    float modelview[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    char lines[kPracticeLines][kViewTextColumns];
+    const int used = formatPracticeText(view, modelview, lines);
+    ASSERT_GT(used, 0) << c.events;
+    EXPECT_STREQ(lines[used - 1], c.last) << c.events;
+    EXPECT_EQ(view.usePerspective, 1) << c.events;
+  }
+  // The edge: a turn or a shift of the target just within half a key step, and just beyond it.
+  struct Edge {
+    double degrees, shift;
+    int projection;
+    bool reached;
+  };
+  for (const Edge& e : {Edge{2.45, 0, -1, true}, Edge{2.55, 0, -1, false}, Edge{0, 0.049, -1, true},
+                        Edge{0, 0.051, -1, false}, Edge{0, 0, 0, false}, Edge{0, 0, 1, true}}) {
+    resetViewer();
+    float target[16];
+    const glm::dmat4 moved = glm::rotate(glm::translate(oracleStartModelview(), glm::dvec3(e.shift, 0, 0)),
+                                         glm::radians(e.degrees), glm::dvec3(0, 0, 1));
+    for (int i = 0; i < 16; ++i) target[i] = static_cast<float>(moved[i / 4][i % 4]);
+    startLinkedExercise(target, e.projection);
+    float modelview[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    EXPECT_EQ(practiceReached(view, modelview), e.reached) << e.degrees << " degrees, " << e.shift << " units";
   }
 }
 
@@ -286,7 +359,8 @@ TEST(Navigation, TurnSubmenuAndDisplaysFromTheMenu) {
   EXPECT_EQ(view.showMatrices, 1);
   EXPECT_EQ(view.showEyeView, 1);
   EXPECT_LT(maxDiff(readMatrix(GL_MODELVIEW_MATRIX), oracleStartModelview()), 1e-6);
-  for (int bad : {-1, kMenuLinkView + 1, 1000, 100000}) onMenu(bad);  // values no entry has: nothing happens
+  for (int bad : {-1, kMenuLinkTarget + 1, kMenuExercise, kMenuExercise + exerciseCount() + 1, 100000})
+    onMenu(bad);  // values no entry has: nothing happens
   EXPECT_EQ(view.showMatrices, 1);
   EXPECT_LT(maxDiff(readMatrix(GL_MODELVIEW_MATRIX), oracleStartModelview()), 1e-6);
   resetViewer();

@@ -39,7 +39,11 @@ const int kMenuValues[] = {'M',
                            kMenuResetView,
                            kMenuShowMatrices,
                            kMenuShowEyeView,
-                           kMenuUndo};
+                           kMenuUndo,
+                           kMenuExercise + 1,
+                           kMenuExercise + 12,
+                           kMenuNextExercise,
+                           kMenuLeaveExercise};
 
 int lastReshape[2] = {500, 500};  // the viewport every frame must leave as it found it
 

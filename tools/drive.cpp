@@ -6,7 +6,7 @@
 //   velmora-drive -l TABLE
 //   velmora-drive -e WORDS
 //     -l  only list the rows of a gallery table (docs/gallery.txt), one JSON
-//         object a line: {"name", "choices": [[X, Y, ROW, ROWS]...], "keys", "menuAt"}
+//         object a line: {"name", "choices": [[X, Y, ROW, ROWS(, SUBROW, SUBROWS)]...], "keys", "menuAt"}
 //     -e  only print the steps of input words, as -k and a gallery row's keys
 //         take them, as one JSON array of {"key": KEYSYM}, {"drag": [X0, Y0, X1, Y1]}
 //         and {"wheel": "away" or "towards"}

@@ -11,20 +11,32 @@
 
 namespace {
 
+// The row of `menu` with that label (either of a toggling row's labels) as
+// ",ROW,ROWS"; empty if there is none.
+std::string rowOf(int menu, const std::string& label) {
+  const int rows = menuRowCount(menu);
+  for (int row = 0; row < rows; ++row) {
+    const char* set = menuRowLabelWhenSet(menu, row);
+    if (label == menuRowLabel(menu, row) || (set != nullptr && label == set))
+      return "," + std::to_string(row) + "," + std::to_string(rows);
+  }
+  return "";
+}
+
 // "X,Y,LABEL": a right click at window pixel (X, Y), then the main menu's row
-// with that label (either of a toggling row's labels), as "X,Y,ROW,ROWS";
-// empty if it names no row.
+// with that label, as "X,Y,ROW,ROWS"; "X,Y,LABEL>SUBLABEL" the row of its
+// submenu, as "X,Y,ROW,ROWS,SUBROW,SUBROWS"; empty if it names no row.
 std::string menuRowAt(const std::string& choice) {
   int x = 0, y = 0, consumed = 0;
   if (std::sscanf(choice.c_str(), "%d,%d,%n", &x, &y, &consumed) != 2 || consumed == 0) return "";
   const std::string label = choice.substr(static_cast<std::size_t>(consumed));
-  const int rows = menuRowCount(kMainMenu);
-  for (int row = 0; row < rows; ++row) {
-    const char* set = menuRowLabelWhenSet(kMainMenu, row);
-    if (label == menuRowLabel(kMainMenu, row) || (set != nullptr && label == set))
-      return std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(row) + "," + std::to_string(rows);
-  }
-  return "";
+  const std::size_t arrow = label.find('>');
+  const std::string row = rowOf(kMainMenu, label.substr(0, arrow));
+  if (row.empty() || arrow == std::string::npos)
+    return row.empty() ? "" : std::to_string(x) + "," + std::to_string(y) + row;
+  const int value = menuRowValue(kMainMenu, std::stoi(row.substr(1)));
+  const std::string subRow = rowOf(value == kTurnMenuRow ? kTurnMenu : kPracticeMenu, label.substr(arrow + 1));
+  return subRow.empty() || value >= 0 ? "" : std::to_string(x) + "," + std::to_string(y) + row + subRow;
 }
 
 }  // namespace
@@ -69,11 +81,13 @@ std::vector<Shot> readGallery(const std::string& path, std::string* problem) {
 
 namespace {
 
-// Opens the menu at "X,Y,ROW,ROWS" (openMenu); empty if it did not open.
+// Opens the menu at "X,Y,ROW,ROWS" (openMenu), and its submenu at
+// ",SUBROW,SUBROWS" if given; empty if it did not open.
 ScreenRect openMenuAt(RunningViewer& viewer, const std::string& where) {
-  int x = 0, y = 0, row = 0, rows = 1;
-  return std::sscanf(where.c_str(), "%d,%d,%d,%d", &x, &y, &row, &rows) == 4 ? openMenu(viewer, x, y, row, rows)
-                                                                             : ScreenRect{};
+  int x = 0, y = 0, row = 0, rows = 1, subRow = 0, subRows = 1;
+  const int read = std::sscanf(where.c_str(), "%d,%d,%d,%d,%d,%d", &x, &y, &row, &rows, &subRow, &subRows);
+  const ScreenRect menu = read >= 4 ? openMenu(viewer, x, y, row, rows) : ScreenRect{};
+  return read == 6 && menu.width != 0 ? openSubmenu(viewer, menu, row, rows, subRow, subRows) : menu;
 }
 
 }  // namespace
@@ -86,6 +100,8 @@ bool giveInput(RunningViewer& viewer, const Shot& shot, std::string* problem) {
     }
     clickButton(viewer, 1);
     waitForMenu(viewer, false, nullptr);
+    int x = 0, y = 0;
+    if (std::sscanf(choice.c_str(), "%d,%d", &x, &y) == 2) movePointer(viewer, x, y);  // keys go where the pointer is
     waitForFrames(viewer);
   }
   for (const std::string& keys : shot.keys) {

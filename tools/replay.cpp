@@ -1,11 +1,12 @@
 // velmora-replay: the desktop program's state after a sequence of input,
 // without its event loop: makes the window and the menu as the program does,
 // hands each event of standard input to the callback the toolkit would call,
-// and prints the matrices as the program shows them. The browsers' test holds
-// the web build's matrices to these lines.
-//   velmora-replay < EVENTS
+// and prints the matrices as the program shows them, after the exercise's
+// lines if one is under way. The browsers' test holds the web build's text to
+// these lines. --view TEXT and --target TEXT start as the program does.
+//   velmora-replay [--view TEXT] [--target TEXT] < EVENTS
 //   velmora-replay --menu      only list the menus' rows, one JSON object a line:
-//                              {"menu": 0 main or 1 turns, "row", "value", "label", "labelWhenSet"}
+//                              {"menu": 0 main, 1 turns or 2 exercises, "row", "value", "label", "labelWhenSet"}
 //                              (value -1: the row that opens the turns)
 // One event a line, as tools/events.h has them; blank lines are skipped.
 // It ends early, with the exit status the program gives, on a key that ends it.
@@ -28,7 +29,7 @@ namespace {
 std::string label(const char* text) { return text == nullptr ? "null" : jsonString(text); }
 
 void listMenus() {
-  for (const int menu : {kMainMenu, kTurnMenu}) {
+  for (const int menu : {kMainMenu, kTurnMenu, kPracticeMenu}) {
     for (int row = 0; row < menuRowCount(menu); ++row) {
       std::printf("{\"menu\":%d,\"row\":%d,\"value\":%d,\"label\":%s,\"labelWhenSet\":%s}\n", menu, row,
                   menuRowValue(menu, row), label(menuRowLabel(menu, row)).c_str(),
@@ -60,6 +61,9 @@ int main(int argc, char** argv) {
   }
   float modelview[16];
   glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+  char practice[kPracticeLines][kViewTextColumns];
+  const int exerciseLines = formatPracticeText(view, modelview, practice);
+  for (int i = 0; i < exerciseLines; ++i) std::printf("%s\n", practice[i]);
   ViewText text;
   formatViewText(view, modelview, &text);
   for (int i = 0; i < viewTextLinesUsed(text); ++i) std::printf("%s\n", text.lines[i]);

@@ -244,16 +244,9 @@ void glPopAttrib() {
   if ((saved.mask & GL_TRANSFORM_BIT) != 0) glMatrixMode(static_cast<GLenum>(saved.matrixMode));
 }
 
-// A filled rectangle, as GL draws it: a polygon of its four corners. (The
-// matrices' backing lies under the page's own text element, in its colour.)
-void glRecti(GLint x1, GLint y1, GLint x2, GLint y2) {
-  velmoraBegin(GL_TRIANGLE_FAN);
-  velmoraVertex2f(static_cast<GLfloat>(x1), static_cast<GLfloat>(y1));
-  velmoraVertex2f(static_cast<GLfloat>(x2), static_cast<GLfloat>(y1));
-  velmoraVertex2f(static_cast<GLfloat>(x2), static_cast<GLfloat>(y2));
-  velmoraVertex2f(static_cast<GLfloat>(x1), static_cast<GLfloat>(y2));
-  velmoraEnd();
-}
+// The one rectangle the viewer draws is the backing of its text, which the
+// page shows beside the view as its own: nothing is drawn.
+void glRecti(GLint, GLint, GLint, GLint) {}
 
 }  // extern "C"
 

@@ -1,18 +1,21 @@
 // The view handed on and shown big: a link to the view in the page's address
-// ("#view=", the text app/view_link.h describes), which the program is started
-// with, and the view filling the screen. Both are rows of the program's menu;
+// ("#view=", the text app/view_link.h describes, or "#target=" for the same
+// view as an exercise's target), which the program is started with, and the
+// view filling the screen. Both are rows of the program's menu;
 // the page does what the program asks (its hooks, web/program.js).
 'use strict';
-const kViewLinkPrefix = '#view=';
+const kLinkOptions = { '#view=': '--view', '#target=': '--target' };
+const linkPrefixOf = (hash) => Object.keys(kLinkOptions).find((prefix) => hash.startsWith(prefix));
 
-// The program's command line: the link's view, if the address has one. Its
-// text goes to the program only, which says whether it is a view.
+// The program's command line: the link's view or target, if the address has
+// one. Its text goes to the program only, which says whether it is a view.
 function velmoraStartArguments() {
-  if (!location.hash.startsWith(kViewLinkPrefix)) return [];
+  const prefix = linkPrefixOf(location.hash);
+  if (!prefix) return [];
   try {
-    return ['--view', decodeURIComponent(location.hash.slice(kViewLinkPrefix.length))];
+    return [kLinkOptions[prefix], decodeURIComponent(location.hash.slice(prefix.length))];
   } catch (error) {
-    return ['--view', '']; // not even text: the program refuses it
+    return [kLinkOptions[prefix], '']; // not even text: the program refuses it
   }
 }
 
@@ -24,17 +27,18 @@ function velmoraLinkAndFullScreen(page) {
 
   // A link to a view given in the address of the open page: the page starts again at it.
   window.addEventListener('hashchange', () => {
-    if (location.hash.startsWith(kViewLinkPrefix)) location.reload();
+    if (linkPrefixOf(location.hash)) location.reload();
   });
 
   // The link into the address, and onto the clipboard where the browser allows.
-  function link(text) {
-    history.replaceState(null, '', kViewLinkPrefix + text);
+  function link(text, asTarget) {
+    history.replaceState(null, '', (asTarget ? '#target=' : '#view=') + text);
     const said = page.element('linked');
     said.hidden = false;
+    said.textContent = `The address now links to this view${asTarget ? ' as an exercise' : ''}.`;
     if (navigator.clipboard && window.isSecureContext) {
       navigator.clipboard.writeText(location.href).then(() => {
-        said.textContent = 'The address, now on the clipboard, links to this view.';
+        said.textContent = `The address, now on the clipboard, links to this view${asTarget ? ' as an exercise' : ''}.`;
       }, () => {});
     }
   }

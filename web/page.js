@@ -22,7 +22,7 @@
     },
     hooks: {
       started: () => parts.frames.start(),
-      link: (text) => parts.shown.link(text),
+      link: (text, asTarget) => parts.shown.link(text, asTarget),
       linkRejected: () => parts.shown.linkRejected(),
       fullScreen: (on) => parts.shown.fullScreen(on),
       ran: (drawing) => (element('unsupported').hidden = drawing),

@@ -36,7 +36,7 @@ PageToolkit toolkit = {};
 // The hooks: each answered by a function of the same name on the page's Module (web/program.js).
 EM_JS(void, tellPageStarted, (), { Module.velmoraStarted(); });
 EM_JS(void, tellPageFullScreen, (int on), { Module.velmoraFullScreen(Boolean(on)); });
-EM_JS(void, tellPageLink, (const char* link), { Module.velmoraLink(UTF8ToString(link)); });
+EM_JS(void, tellPageLink, (const char* link, int asTarget), { Module.velmoraLink(UTF8ToString(link), Boolean(asTarget)); });
 EM_JS(void, tellPageLinkRejected, (), { Module.velmoraLinkRejected(); });
 // Leaves main with the runtime alive, as emscripten's own main loop does.
 EM_JS(void, unwind, (), { throw 'unwind'; });
@@ -91,8 +91,8 @@ void handButton(int button, bool down, int x, int y, int shift, int ctrl, int al
 // link not understood are the page's to show; why it was not understood is not shown.
 void enterFullScreen() { tellPageFullScreen(1); }
 void leaveFullScreen() { tellPageFullScreen(0); }
-void handViewOn(const char* link) { tellPageLink(link); }
-void rejectViewLink(const char*) { tellPageLinkRejected(); }
+void handViewOn(const char* link, bool asTarget) { tellPageLink(link, asTarget ? 1 : 0); }
+void rejectViewLink(const char*, const char*) { tellPageLinkRejected(); }
 
 extern "C" {
 

@@ -48,7 +48,7 @@ function velmoraProgram(page) {
       started = true;
       hooks.started();
     },
-    velmoraLink: (link) => hooks.link(link),
+    velmoraLink: (link, asTarget) => hooks.link(link, asTarget),
     velmoraLinkRejected: () => hooks.linkRejected(),
     velmoraFullScreen: (on) => hooks.fullScreen(on),
     postRun: [() => hooks.ran(Boolean(Module.ctx))],

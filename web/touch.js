@@ -104,7 +104,7 @@ function velmoraTouch(page) {
     menu.open(x, y);
   }
 
-  const onView = (target) => target === page.canvas || page.matrices.contains(target);
+  const onView = (target) => target === page.canvas;
 
   document.addEventListener('pointerdown', (event) => {
     if (event.pointerType === 'mouse' || program.ended()) return;

@@ -1,0 +1,86 @@
+// The exercise under way as the learner sees it: its target drawn faint under
+// the live scene, whether it is reached, and its lines of text.
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "app/gl.h"
+#include "scene/scene.h"
+
+namespace {
+
+// The faint target's colours, each a whole step of 8 bits so that blending
+// white with it gives exactly it: dim blue-grey, and green once reached.
+constexpr float kTargetColour[3] = {64.0f / 255.0f, 64.0f / 255.0f, 96.0f / 255.0f};
+constexpr float kReachedColour[3] = {32.0f / 255.0f, 144.0f / 255.0f, 64.0f / 255.0f};
+constexpr int kPracticeWidth = 61;  // columns a line fills before the words go on to the next (488 pixels)
+
+// Appends `text` to the lines from `*used` on, a word at a time, none longer than kPracticeWidth.
+void wrapInto(const char* text, char (*lines)[kViewTextColumns], int* used, int last) {
+  char* line = lines[*used];
+  line[0] = '\0';
+  for (const char* word = text; *word != '\0';) {
+    const std::size_t length = std::strcspn(word, " ");
+    const std::size_t have = std::strlen(line);
+    if (have > 0 && have + 1 + length > kPracticeWidth && *used < last) {
+      line = lines[++*used];
+      line[0] = '\0';
+    }
+    std::snprintf(line + std::strlen(line), kViewTextColumns - std::strlen(line), "%s%.*s", line[0] != '\0' ? " " : "",
+                  static_cast<int>(length), word);
+    word += length + std::strspn(word + length, " ");
+  }
+  ++*used;
+}
+
+}  // namespace
+
+bool practiceReached(const ViewState& state, const float modelview[16]) {
+  const Practice& practice = state.practice;
+  if (practice.number == 0) return false;
+  if (practice.projection >= 0 && practice.projection != state.usePerspective) return false;
+  for (int column = 0; column < 3; ++column)
+    for (int row = 0; row < 3; ++row)
+      if (std::fabs(modelview[column * 4 + row] - practice.target[column * 4 + row]) > kReachedTurn) return false;
+  const double dx = modelview[12] - practice.target[12], dy = modelview[13] - practice.target[13],
+               dz = modelview[14] - practice.target[14];
+  return std::sqrt(dx * dx + dy * dy + dz * dz) <= kReachedDistance;
+}
+
+void drawTarget() {
+  float modelview[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+  const float* colour = practiceReached(view, modelview) ? kReachedColour : kTargetColour;
+  glPushMatrix();
+  glLoadMatrixf(view.practice.target);
+  // The pieces draw white; blending takes each of their pixels to the colour.
+  glEnable(GL_BLEND);
+  glBlendColor(colour[0], colour[1], colour[2], 1.0f);
+  glBlendFunc(GL_CONSTANT_COLOR, GL_ZERO);
+  drawRoadCarsAndPosts();
+  glBlendFunc(GL_ONE, GL_ZERO);
+  glDisable(GL_BLEND);
+  glPopMatrix();
+}
+
+int formatPracticeText(const ViewState& state, const float modelview[16], char (*lines)[kViewTextColumns]) {
+  const Practice& practice = state.practice;
+  if (practice.number == 0) return 0;
+  char task[2 * kViewTextColumns + 32];
+  if (practice.number > 0) {
+    std::snprintf(task, sizeof task, "Exercise %d of %d: %s", practice.number, practice.of, practice.task);
+  } else {
+    std::snprintf(task, sizeof task, "Exercise: %s", practice.task);
+  }
+  int used = 0;
+  wrapInto(task, lines, &used, kPracticeLines - 2);
+  const int moves = state.undo.made;
+  char par[32] = "";
+  if (practice.number > 0) std::snprintf(par, sizeof par, " (par %d)", practice.par);
+  if (practiceReached(state, modelview)) {
+    std::snprintf(lines[used], kViewTextColumns, "Reached in %d move%s%s", moves, moves == 1 ? "" : "s", par);
+  } else {
+    std::snprintf(lines[used], kViewTextColumns, "Moves: %d%s", moves, par);
+  }
+  return used + 1;
+}
