@@ -97,7 +97,8 @@ for (const [name, ratio] of runs) {
     await driver.waitUntilDrawing();
     firstFrames.push(await driver.evaluate(() => performance.getEntriesByName('velmora-first-frame')[0].startTime));
   }
-  const costs = await driver.evaluate(() => {
+  // A frame's cost as the page starts, then with an exercise under way (its faint target and its words).
+  const frameCosts = () => driver.evaluate(() => {
     const taken = [];
     for (let i = 0; i < 1000; ++i) {
       const start = performance.now();
@@ -106,9 +107,17 @@ for (const [name, ratio] of runs) {
     }
     return taken;
   });
+  const costs = await frameCosts();
+  await driver.evaluate(() => {
+    const menus = JSON.parse(Module.UTF8ToString(Module._velmoraMenus()));
+    const practice = menus.menus[menus.attached - 1].find((row) => row.label === 'Practise').submenu;
+    Module._velmoraMenuChoice(practice, 312);
+  });
+  const exerciseCosts = await frameCosts();
   const buffer = await driver.evaluate(() => `${document.getElementById('canvas').width} x ${document.getElementById('canvas').height}`);
   console.log(`${name} (${driver.version}) at ratio ${ratio}, buffer ${buffer}: first frame ${median(firstFrames).toFixed(0)} ms after navigation ` +
-    `(loads: ${firstFrames.map((t) => t.toFixed(0)).join(', ')}); frame ${(median(costs) * 1000).toFixed(0)} us median`);
+    `(loads: ${firstFrames.map((t) => t.toFixed(0)).join(', ')}); frame ${(median(costs) * 1000).toFixed(0)} us median, ` +
+    `${(median(exerciseCosts) * 1000).toFixed(0)} us with an exercise under way`);
   if (ratio === 1) {
     const drag = await dragRates(driver);
     const rest = await restingCores(driver, `file://${site}/index.html`);

@@ -88,10 +88,12 @@ export function desktopPicture(width, height) {
   return desktopPictures.get(size);
 }
 
-// The desktop's matrices after the same events, started with `args` (--view TEXT).
+// The desktop's matrices after the same events, started with `args` (--view TEXT),
+// after an exercise's lines if one is under way; practiceLines keeps only those.
 export function desktopText(events, args = []) {
   return run(config.replay, args, events.join('\n') + '\n');
 }
+export const practiceLines = (text) => text.split(/^(?=Perspective projection|Orthographic projection)/m)[0];
 
 // The gallery's rows, as velmora-drive reads the table.
 export function readGallery() {
@@ -116,11 +118,15 @@ export const keyStep = (name) => {
 const menus = run(config.replay, ['--menu']).split('\n').filter(Boolean).map((line) => JSON.parse(line));
 export const kMenu = menus.filter((row) => row.menu === 0).map((row) => row.value);
 export const kTurns = menus.filter((row) => row.menu === 1).map((row) => row.value);
+export const kPractice = menus.filter((row) => row.menu === 2).map((row) => row.value);
+// The value a gallery row's choice [X, Y, ROW, ROWS(, SUBROW, SUBROWS)] runs.
+export const choiceValue = ([, , row, , subRow]) =>
+  subRow === undefined ? kMenu[row] : (kMenu[row] === -1 ? kTurns : kPractice)[subRow];
 export const kMenuLabels = menus.filter((row) => row.menu === 0); // {label, labelWhenSet} by row
 const rowOf = (value) => kMenu.indexOf(value);
 export const kMenuRows = {
   projection: rowOf(79), nearer: rowOf(80), farther: rowOf(112), turns: rowOf(-1), matrices: rowOf(257),
-  eyeView: rowOf(258), resetView: rowOf(256), undo: rowOf(259), fullScreen: rowOf(260), link: rowOf(261),
+  eyeView: rowOf(258), resetView: rowOf(256), undo: rowOf(259), fullScreen: rowOf(260), link: rowOf(261), practice: rowOf(-2),
   quit: rowOf(113), last: kMenu.length - 1,
 };
 // The arrow keys' GLUT_KEY_ codes.
@@ -216,7 +222,7 @@ export class Session {
   }
 
   async give(row) {
-    for (const [x, y, entry] of row.choices) await this.choose(entry, -1, x, y);
+    for (const [x, y, entry, , subRow = -1] of row.choices) await this.choose(entry, subRow, x, y);
     await this.d.input(this.steps(row.keys));
     await this.settle();
   }

@@ -2,8 +2,8 @@
 // named, each a function of a session: the page, the gallery's pictures, the
 // menu, keys and the wheel, ending, and a seeded random run.
 import {
-  check, config, countDifferences, desktopText, docsPicture, expectPicture, kArrowCodes, keyStep, kMenu, kMenuLabels,
-  kMenuRows, kTurns, noProblemsIn, readGallery,
+  check, choiceValue, config, countDifferences, desktopText, docsPicture, expectPicture, kArrowCodes, keyStep, kMenu,
+  kMenuLabels, kMenuRows, kPractice, kTurns, noProblemsIn, practiceLines, readGallery,
 } from './harness.mjs';
 
 // The pixels by which each engine's pictures may differ from the desktop's, a
@@ -56,14 +56,16 @@ async function theGallery(session) {
     if (row.name === 'start' || row.menuAt) continue; // the open menu is the page's own HTML
     await session.open();
     await session.give(row);
-    if (row.choices.some(([, , entry]) => entry === kMenuRows.matrices)) {
-      const events = [...row.choices.map(([, , entry]) => `menu ${kMenu[entry]}`)];
+    // With the matrices or an exercise's words, which the page shows as its own text: that text.
+    if (row.choices.some((choice) => choice[2] === kMenuRows.matrices || kPractice.includes(choiceValue(choice)))) {
+      const events = row.choices.map((choice) => `menu ${choiceValue(choice)}`);
       for (const step of session.steps(row.keys)) {
         const arrow = kArrowCodes[step.key];
         events.push(arrow ? `special ${arrow}` : `key ${step.key.charCodeAt(0)}`);
       }
-      const text = await session.shownText();
-      check(text === desktopText(events), `${name} matrices: the page shows\n${text}the desktop\n${desktopText(events)}`);
+      const [text, matrices] = [await session.shownText(), events.includes(`menu ${kMenu[kMenuRows.matrices]}`)];
+      const desktop = matrices ? desktopText(events) : practiceLines(desktopText(events));
+      check(text === desktop, `${name} ${row.name}: the page shows\n${text}the desktop\n${desktop}`);
       continue;
     }
     expectPicture(name, row.name, docsPicture(row.name), await session.picture(), allowed(name, row.name));
@@ -320,8 +322,8 @@ function randomRun(count, session) {
       events.push(`wheel ${away ? 3 : 4} ${x} ${y}`);
     } else {
       flush();
-      // Not Quit, nor full screen or the link, which the replay does not give.
-      const skipped = [kMenuRows.quit, kMenuRows.fullScreen, kMenuRows.link];
+      // Not Quit, nor full screen or the link, which the replay does not give, nor the exercises.
+      const skipped = [kMenuRows.quit, kMenuRows.fullScreen, kMenuRows.link, kMenuRows.practice];
       const row = pick(kMenu.map((value, at) => at).filter((at) => !skipped.includes(at)));
       const subRow = row === kMenuRows.turns ? Math.floor(random() * kTurns.length) : -1;
       if (row === kMenuRows.matrices) matricesShown = !matricesShown;
@@ -455,6 +457,30 @@ async function teaching(session) {
   await driver.evaluate((hash) => (window.oldPage = true) && (location.hash = hash), link);
   await driver.waitUntilDrawing();
   expectPicture(name, 'pasted-link', picture, await session.picture(), 0);
+  // A teacher's exercise: the view after Right*3 handed on as a target, which
+  // a fresh page starts at the start with; three Right reach it. Its words
+  // are the desktop's, beside the view.
+  await session.open();
+  await driver.input(session.steps('Right*3'));
+  await session.choose(kMenuRows.practice, kPractice.indexOf(264));
+  const target = await driver.evaluate(() => location.hash);
+  await driver.open(`${config.url}?exercise${target}`);
+  await driver.waitUntilDrawing(`${config.url}?exercise${target}`);
+  const played = [];
+  for (const keys of ['', 'Right*3']) {
+    if (keys) await driver.input(session.steps(keys));
+    if (keys) played.push('special 102', 'special 102', 'special 102');
+    await session.settle();
+    const [page, desktop] = [await session.shownText(), practiceLines(desktopText(played, ['--target',
+      decodeURIComponent(target.slice('#target='.length))]))];
+    check(page === desktop && desktop.includes(keys ? 'Reached in 3 moves' : 'Moves: 0'),
+      `${name} exercise: the page shows\n${page}the desktop\n${desktop}`);
+  }
+  const [canvasBox, textBox] = await driver.evaluate(() => ['canvas', 'matrices'].map((id) => {
+    const box = document.getElementById(id).getBoundingClientRect();
+    return [box.left, box.top, box.right, box.bottom];
+  }));
+  check(textBox[0] >= canvasBox[2], `${name}: the exercise's words at ${textBox} are not beside the view at ${canvasBox}`);
   for (const [i, bad] of kBadLinks.entries()) {
     await driver.open(`${config.url}?bad=${i}#view=${bad}`);
     await driver.waitUntilDrawing(`${config.url}?bad=${i}#view=${bad}`);

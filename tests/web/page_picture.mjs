@@ -1,6 +1,6 @@
 // The README's pictures of the web build: the page in headless Chromium, after
 // a few keys, with its menu open; or (--full-screen) in full screen on a
-// 1280 x 720 screen, turned, with the matrices shown.
+// 1280 x 720 screen, turned, with the matrices shown beside the view.
 //   node tests/web/page_picture.mjs SITE_DIR OUT.png [--full-screen]
 import fs from 'node:fs';
 import path from 'node:path';
@@ -36,7 +36,7 @@ if (fullScreen) {
   await choose('Show the matrices');
   await choose('Full screen');
   await driver.evaluate(() => new Promise((resolve) => {
-    const wait = () => (document.fullscreenElement && canvas.width === screen.width ? resolve() : requestAnimationFrame(wait));
+    const wait = () => (document.fullscreenElement && canvas.height === screen.height ? resolve() : requestAnimationFrame(wait));
     wait();
   }));
 }

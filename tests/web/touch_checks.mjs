@@ -28,6 +28,7 @@ const layoutOf = (driver) => driver.evaluate(() => new Promise((resolve) => {
       box: [box.left, box.top, box.width, box.height], buffer: [canvas.width, canvas.height], ratio: devicePixelRatio,
       viewport: [Math.min(innerWidth, screen.width), Math.min(innerHeight, screen.height)],
       scrollWidth: document.documentElement.scrollWidth,
+      text: ((b) => [b.left, b.top, b.right, b.bottom])(document.getElementById('matrices').getBoundingClientRect()),
     });
   };
   look();
@@ -131,6 +132,10 @@ export async function testSharpAndTouch(name) {
     await driver.input(drag(a, b));
     events.push(`drag 0 ${buffer(a)} ${buffer(b)} 0`);
     await expectEvents('a one-finger drag');
+    // The matrices, their long product line among them, under the view on a phone held upright, wrapped to its width.
+    const shown = await layoutOf(driver);
+    checkFits(`${where}, the matrices shown`, shown);
+    check(!phone || shown.text[1] >= shown.box[1] + shown.box[3], `${where}: the matrices at ${shown.text} are not under the view`);
 
     // The menu button by touch: a tap opens it, a tap beside closes it only.
     const button = await driver.evaluate(() => {
