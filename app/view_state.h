@@ -48,12 +48,12 @@ struct UndoHistory {
 
 // An exercise under way: a view to reach, set by the menu or a link.
 struct Practice {
-  int number;          // 0: none under way; 1 to `of`: a built-in exercise; -1: one from a link
-  int of;              // how many exercises are built in
-  const char* task;    // what to do, one sentence
-  int par;             // the fewest key presses known to reach it; 0 for one from a link
-  float target[16];    // the modelview matrix to reach, column-major
-  int projection;      // the usePerspective it must have, or -1 for either
+  int number;        // 0: none under way; 1 to `of`: a built-in exercise; -1: one from a link
+  int of;            // how many exercises are built in
+  const char* task;  // what to do, one sentence
+  int par;           // the fewest key presses known to reach it; 0 for one from a link
+  float target[16];  // the modelview matrix to reach, column-major
+  int projection;    // the usePerspective it must have, or -1 for either
 };
 
 struct ViewState {

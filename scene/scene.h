@@ -22,7 +22,6 @@ void popBothMatrices();
 void drawScene();
 void drawRoadCarsAndPosts();  // all but the gizmo
 
-
 // The view as text: the projection as set, sceneOffset and the modelview
 // matrix as four rows the way it reads on paper (row i holds elements i, i+4,
 // i+8 and i+12 of the column-major array), in aligned columns of fixed

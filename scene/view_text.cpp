@@ -189,7 +189,9 @@ void drawViewText() {
   ViewText text;
   formatViewText(view, modelview, &text);
   const int used = exerciseLines + (view.showMatrices != 0 ? viewTextLinesUsed(text) : 0);
-  const auto lineAt = [&](int i) -> const char* { return i < exerciseLines ? practice[i] : text.lines[i - exerciseLines]; };
+  const auto lineAt = [&](int i) -> const char* {
+    return i < exerciseLines ? practice[i] : text.lines[i - exerciseLines];
+  };
   std::size_t longest = 0;
   for (int i = 0; i < used; ++i) longest = std::max(longest, std::strlen(lineAt(i)));
 

@@ -36,7 +36,8 @@ PageToolkit toolkit = {};
 // The hooks: each answered by a function of the same name on the page's Module (web/program.js).
 EM_JS(void, tellPageStarted, (), { Module.velmoraStarted(); });
 EM_JS(void, tellPageFullScreen, (int on), { Module.velmoraFullScreen(Boolean(on)); });
-EM_JS(void, tellPageLink, (const char* link, int asTarget), { Module.velmoraLink(UTF8ToString(link), Boolean(asTarget)); });
+EM_JS(void, tellPageLink, (const char* link, int asTarget),
+      { Module.velmoraLink(UTF8ToString(link), Boolean(asTarget)); });
 EM_JS(void, tellPageLinkRejected, (), { Module.velmoraLinkRejected(); });
 // Leaves main with the runtime alive, as emscripten's own main loop does.
 EM_JS(void, unwind, (), { throw 'unwind'; });
