@@ -9,10 +9,14 @@
 
 namespace {
 
-// The faint target's colours, each a whole step of 8 bits so that blending
-// white with it gives exactly it: dim blue-grey, and green once reached.
-constexpr float kTargetColour[3] = {64.0f / 255.0f, 64.0f / 255.0f, 96.0f / 255.0f};
-constexpr float kReachedColour[3] = {32.0f / 255.0f, 144.0f / 255.0f, 64.0f / 255.0f};
+// The faint target's colours, each a whole step of 8 bits: dim blue-grey, and
+// green once reached.
+constexpr float kTargetColour[4] = {64.0f / 255.0f, 64.0f / 255.0f, 96.0f / 255.0f, 1.0f};
+constexpr float kReachedColour[4] = {32.0f / 255.0f, 144.0f / 255.0f, 64.0f / 255.0f, 1.0f};
+// A linear fog that ends far behind the eye: every point lies beyond its
+// end, so every pixel takes the fog's colour whatever colour it was drawn
+// in (OpenGL 1.1 has no constant blend colour).
+constexpr float kFogEnd = -1.0e6f;
 constexpr int kPracticeWidth = 61;  // columns a line fills before the words go on to the next (488 pixels)
 
 // Appends `text` to the lines from `*used` on, a word at a time, none longer than kPracticeWidth.
@@ -53,13 +57,13 @@ void drawTarget() {
   const float* colour = practiceReached(view, modelview) ? kReachedColour : kTargetColour;
   glPushMatrix();
   glLoadMatrixf(view.practice.target);
-  // The pieces draw white; blending takes each of their pixels to the colour.
-  glEnable(GL_BLEND);
-  glBlendColor(colour[0], colour[1], colour[2], 1.0f);
-  glBlendFunc(GL_CONSTANT_COLOR, GL_ZERO);
+  glEnable(GL_FOG);
+  glFogi(GL_FOG_MODE, GL_LINEAR);
+  glFogf(GL_FOG_START, kFogEnd - 1.0f);
+  glFogf(GL_FOG_END, kFogEnd);
+  glFogfv(GL_FOG_COLOR, colour);
   drawRoadCarsAndPosts();
-  glBlendFunc(GL_ONE, GL_ZERO);
-  glDisable(GL_BLEND);
+  glDisable(GL_FOG);
   glPopMatrix();
 }
 
