@@ -186,9 +186,9 @@ void drawViewText() {
   // The exercise's lines, then the matrices' if they are shown.
   char practice[kPracticeLines][kViewTextColumns];
   const int exerciseLines = formatPracticeText(view, modelview, practice);
-  ViewText text;
-  formatViewText(view, modelview, &text);
-  const int used = exerciseLines + (view.showMatrices != 0 ? viewTextLinesUsed(text) : 0);
+  ViewText text = {};
+  if (view.showMatrices != 0) formatViewText(view, modelview, &text);  // formatted only when shown
+  const int used = exerciseLines + viewTextLinesUsed(text);
   const auto lineAt = [&](int i) -> const char* {
     return i < exerciseLines ? practice[i] : text.lines[i - exerciseLines];
   };
