@@ -1,5 +1,9 @@
 // The web build's costs in each browser: from navigation to the first drawn
-// frame (median of 5 loads); one frame's cost, the program's drawing on the
+// frame, beside a blank WebGL page's (median of 7 loads of each, one after
+// the other), and the start's steps to it from the page's marks; in Chromium
+// also the longest task to the first frame, and the shaders compiled for it
+// and the time spent compiling them (a copy of the page that counts them);
+// one frame's cost, the program's drawing on the
 // page's thread (median over 1,000 frames); the frames drawn a second at rest
 // and during a drag, beside the animation frames the browser gives; and the
 // CPU time the browser's processes take at rest, beside a page that holds one
@@ -15,9 +19,73 @@ import { makeDriver } from '../tests/web/drivers.mjs';
 const site = path.resolve(process.argv[2] || 'build-web/site');
 const median = (values) => values.slice().sort((a, b) => a - b)[Math.floor(values.length / 2)];
 const kRestSeconds = 10;
+const kStartLoads = 7;
+// The start's steps as the page marks them (web/program.js, web/frames.js), in order.
+const kSteps = ['page', 'context', 'script', 'module', 'main', 'window', 'set-up', 'first-draw', 'first-frame'];
+const kStepWords = {
+  page: 'page script', context: 'WebGL context', script: 'program script', module: 'module compiled', main: 'main begins',
+  window: 'window and GL', 'set-up': 'view sized', 'first-draw': 'animation frame', 'first-frame': 'first frame drawn',
+};
+const temporary = fs.mkdtempSync(path.join(os.tmpdir(), 'velmora-bench-'));
+
+// A blank WebGL page: its script makes a context, clears it and marks that
+// as its first frame, before its first paint.
+const blankPage = path.join(temporary, 'blank.html');
+fs.writeFileSync(blankPage, `<!DOCTYPE html><title>blank</title><canvas id="c" width="500" height="500"></canvas>
+<div id="ended" hidden></div><script>
+const gl = document.getElementById('c').getContext('webgl', { alpha: false, antialias: false, depth: false, stencil: false });
+gl.clearColor(0, 0, 0, 1); gl.clear(gl.COLOR_BUFFER_BIT); performance.mark('velmora-first-frame');
+window.velmora = { frames: () => 1 };</script>`);
+
+// A copy of the page that counts the shaders compiled up to its first frame
+// and the time spent in the calls that compile and link them and in the
+// first query of each program linked (where the browser waits for the link),
+// and keeps the long tasks to its first frame.
+const countingDir = path.join(temporary, 'counting');
+fs.mkdirSync(countingDir);
+fs.copyFileSync(path.join(site, 'velmora.js'), path.join(countingDir, 'velmora.js'));
+fs.writeFileSync(path.join(countingDir, 'index.html'), fs.readFileSync(path.join(site, 'index.html'), 'utf8').replace('<head>', `<head>
+<script>
+(() => {
+  const counts = (window.benchStart = { shaders: 0, compiling: 0, longest: 0, long: 0 });
+  const done = () => performance.getEntriesByName('velmora-first-frame').length > 0;
+  const gl = WebGLRenderingContext.prototype;
+  const linked = new Set();
+  const timed = (name, after) => {
+    const call = gl[name];
+    gl[name] = function (...args) {
+      const start = performance.now();
+      try {
+        return call.apply(this, args);
+      } finally {
+        if (!done()) after(args, performance.now() - start);
+      }
+    };
+  };
+  for (const name of ['createShader', 'shaderSource', 'compileShader', 'attachShader', 'bindAttribLocation', 'linkProgram']) {
+    timed(name, ([program], ms) => {
+      counts.compiling += ms;
+      if (name === 'createShader') ++counts.shaders;
+      if (name === 'linkProgram') linked.add(program);
+    });
+  }
+  for (const name of ['getAttribLocation', 'getUniformLocation', 'getProgramParameter']) {
+    timed(name, ([program], ms) => linked.delete(program) && (counts.compiling += ms));
+  }
+  if (PerformanceObserver.supportedEntryTypes.includes('longtask')) {
+    new PerformanceObserver((list) => {
+      for (const task of list.getEntries()) {
+        if (done()) continue;
+        counts.longest = Math.max(counts.longest, task.duration);
+        ++counts.long;
+      }
+    }).observe({ type: 'longtask' });
+  }
+})();
+</script>`));
 
 // A page that draws one WebGL picture and nothing more.
-const stillPage = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'velmora-bench-')), 'still.html');
+const stillPage = path.join(temporary, 'still.html');
 fs.writeFileSync(stillPage, `<!DOCTYPE html><title>still</title><canvas id="c" width="500" height="500"></canvas><div id="ended" hidden></div><script>
 const gl = document.getElementById('c').getContext('webgl'); gl.clearColor(0, 0, 0, 1); gl.clear(gl.COLOR_BUFFER_BIT);
 window.velmora = { frames: () => 1 };</script>`);
@@ -86,13 +154,51 @@ async function dragRates(driver) {
   return { drawn: c.frames / c.seconds, animation: c.animation / c.seconds };
 }
 
+// The time from navigation to the first frame drawn, the page's and a blank
+// WebGL page's, loaded in turn; the page's steps to it (each the median of
+// its time after navigation); in Chromium, the shaders and long tasks.
+async function reportStart(driver) {
+  const ours = [];
+  const blank = [];
+  const firstFrame = () => driver.evaluate(() => performance.getEntriesByName('velmora-first-frame')[0].startTime);
+  for (let i = 0; i < kStartLoads; ++i) {
+    await driver.open(`file://${blankPage}?load=${i}`);
+    await driver.waitUntilDrawing();
+    blank.push(await firstFrame());
+    await driver.open(`file://${site}/index.html?load=${i}`);
+    await driver.waitUntilDrawing();
+    ours.push(await driver.evaluate((steps) => {
+      const at = (name) => performance.getEntriesByName(name)[0]?.startTime;
+      return { paint: at('first-contentful-paint'), ...Object.fromEntries(steps.map((step) => [step, at(`velmora-${step}`)])) };
+    }, kSteps));
+  }
+  const ms = (values) => `${median(values).toFixed(0)} ms`;
+  const frames = ours.map((load) => load['first-frame']);
+  console.log(`${driver.version}: first frame ${ms(frames)} after navigation, a blank WebGL page's ${ms(blank)}: ` +
+    `${(median(frames) / median(blank)).toFixed(2)} times (target: at most 2; loads: ${frames.map(Math.round).join(', ')}; ` +
+    `blank: ${blank.map(Math.round).join(', ')})`);
+  const steps = kSteps.filter((step) => ours.every((load) => load[step] !== undefined));
+  const paint = ours.every((load) => load.paint !== undefined) ? `, first paint ${ms(ours.map((load) => load.paint))}` : '';
+  console.log(`  steps, median ms after navigation: ${steps.map((step) => `${kStepWords[step]} ${median(ours.map((load) => load[step])).toFixed(0)}`).join(', ')}${paint}`);
+  if (driver.name !== 'chromium') return;
+  const counted = [];
+  for (let i = 0; i < kStartLoads; ++i) {
+    await driver.open(`file://${countingDir}/index.html?load=${i}`);
+    await driver.waitUntilDrawing();
+    counted.push(await driver.evaluate(() => window.benchStart));
+  }
+  console.log(`  to the first frame: ${counted[0].shaders} shaders compiled, ${ms(counted.map((c) => c.compiling))} compiling and linking them; ` +
+    `longest task ${ms(counted.map((c) => c.longest))}, ${median(counted.map((c) => c.long))} tasks over 50 ms (medians)`);
+}
+
 const runs = [['chromium', 1], ['chromium', 2], ['chromium', 3], ['firefox', 1], ['firefox', 2], ['webkit', 1], ['webkit', 2]];
 for (const [name, ratio] of runs) {
   const driver = makeDriver(name, ratio > 1 ? { ratio } : {});
   await driver.start();
   if (name === 'chromium' && ratio > 1) await driver.setViewport(900, 900, ratio);
   const firstFrames = [];
-  for (let i = 0; i < 5; ++i) {
+  if (ratio === 1) await reportStart(driver);
+  for (let i = 0; ratio > 1 && i < 5; ++i) {
     await driver.open(`file://${site}/index.html?load=${i}`);
     await driver.waitUntilDrawing();
     firstFrames.push(await driver.evaluate(() => performance.getEntriesByName('velmora-first-frame')[0].startTime));
@@ -115,8 +221,8 @@ for (const [name, ratio] of runs) {
   });
   const exerciseCosts = await frameCosts();
   const buffer = await driver.evaluate(() => `${document.getElementById('canvas').width} x ${document.getElementById('canvas').height}`);
-  console.log(`${name} (${driver.version}) at ratio ${ratio}, buffer ${buffer}: first frame ${median(firstFrames).toFixed(0)} ms after navigation ` +
-    `(loads: ${firstFrames.map((t) => t.toFixed(0)).join(', ')}); frame ${(median(costs) * 1000).toFixed(0)} us median, ` +
+  console.log(`${name} (${driver.version}) at ratio ${ratio}, buffer ${buffer}: ` + (firstFrames.length === 0 ? '' :
+    `first frame ${median(firstFrames).toFixed(0)} ms after navigation (loads: ${firstFrames.map((t) => t.toFixed(0)).join(', ')}); `) + `frame ${(median(costs) * 1000).toFixed(0)} us median, ` +
     `${(median(exerciseCosts) * 1000).toFixed(0)} us with an exercise under way`);
   if (ratio === 1) {
     const drag = await dragRates(driver);
@@ -128,4 +234,4 @@ for (const [name, ratio] of runs) {
   }
   await driver.stop();
 }
-fs.rmSync(path.dirname(stillPage), { recursive: true, force: true });
+fs.rmSync(temporary, { recursive: true, force: true });

@@ -4,6 +4,10 @@ target_link_options(velmora PRIVATE
   -sLEGACY_GL_EMULATION=1   # immediate mode, the matrix stacks and GLU's set-ups over WebGL
   -sSINGLE_FILE=1           # the wasm inside the script: the page runs opened from the disk
   -sENVIRONMENT=web
+  -sGL_PREINITIALIZED_CONTEXT=1              # the page makes the WebGL context (web/program.js)
+  -sGL_SUPPORT_AUTOMATIC_ENABLE_EXTENSIONS=0 # no WebGL extension turned on: the program needs none
+  -sGL_MAX_TEMP_BUFFER_SIZE=262144           # room for 13,000 vertices a primitive: the largest, the
+                                             # centre line's dashes on a 4K screen, has under 600
   -sEXPORTED_RUNTIME_METHODS=UTF8ToString,ccall
   -sINITIAL_MEMORY=16777216)
 set_target_properties(velmora PROPERTIES SUFFIX .js)

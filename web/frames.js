@@ -32,6 +32,7 @@ function velmoraFrames(page) {
     asked = false;
     if (changed && !program.ended()) {
       changed = false;
+      if (frames === 0) performance.mark('velmora-first-draw');
       program.draw();
       if (!program.ended()) onFrame();
     }

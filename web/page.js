@@ -25,7 +25,7 @@
       link: (text, asTarget) => parts.shown.link(text, asTarget),
       linkRejected: () => parts.shown.linkRejected(),
       fullScreen: (on) => parts.shown.fullScreen(on),
-      ran: (drawing) => (element('unsupported').hidden = drawing),
+      unsupported: () => (element('unsupported').hidden = false),
     },
   });
   element('restart').addEventListener('click', () => location.reload());

@@ -5,7 +5,7 @@
 // key, modifier keys as true or false), which the program translates.
 'use strict';
 // `page`: {canvas, startArguments, changed, ended, hooks: {started, link,
-// linkRejected, fullScreen, ran}}: changed() follows every call that may
+// linkRejected, fullScreen, unsupported}}: changed() follows every call that may
 // change the picture, ended() the program's end.
 function velmoraProgram(page) {
   const { hooks } = page;
@@ -33,6 +33,37 @@ function velmoraProgram(page) {
   }
   const flag = (on) => (on ? 1 : 0);
   const text = (pointer) => Module.UTF8ToString(pointer);
+  // The start's steps as performance marks, for whoever measures the start:
+  // velmora-page (this script runs), -context (the page has made the WebGL
+  // context), -script (the program's script has run up to its module's
+  // compile), -module (the module compiled and instantiated), -main (main
+  // begins), -window (main has made the window and set up GL), -set-up (the
+  // page has sized the view); web/frames.js marks the first frame.
+  const mark = (step) => performance.mark(`velmora-${step}`);
+  let compiling = false;
+  mark('page');
+
+  // The program starts once the page has painted: the page makes the WebGL
+  // context, then runs the program's script, fetched meanwhile (the preload
+  // link in the page's head names it). The context has what the program's
+  // window asks for (GLUT_DOUBLE | GLUT_RGB, as emscripten's GLUT reads it):
+  // no alpha, depth or stencil buffer, no multisampling. Where WebGL is
+  // missing the program is not run and the page says so. A hidden page
+  // paints nothing and starts at once.
+  function start() {
+    const context = page.canvas.getContext('webgl', { alpha: false, antialias: false, depth: false, stencil: false });
+    mark('context');
+    if (!context) {
+      hooks.unsupported();
+      return;
+    }
+    Module.preinitializedWebGLContext = context;
+    const script = document.createElement('script');
+    script.src = document.querySelector('link[rel="preload"][as="script"]').href;
+    document.body.appendChild(script);
+  }
+  if (document.hidden) setTimeout(start);
+  else requestAnimationFrame(() => setTimeout(start));
 
   // emscripten's notes on its GL emulation, printed at every start in the
   // wording of its version, are kept out of the quiet console; anything else shows.
@@ -45,13 +76,20 @@ function velmoraProgram(page) {
     printErr: (line) => isEmulationNote(line) || console.warn(line),
     // The hooks, called from web/page_seam.cpp.
     velmoraStarted() {
+      mark('window');
       started = true;
       hooks.started();
+      mark('set-up');
     },
     velmoraLink: (link, asTarget) => hooks.link(link, asTarget),
     velmoraLinkRejected: () => hooks.linkRejected(),
     velmoraFullScreen: (on) => hooks.fullScreen(on),
-    postRun: [() => hooks.ran(Boolean(Module.ctx))],
+    monitorRunDependencies(left) {
+      if (left > 0 && !compiling) mark('script');
+      compiling = true;
+    },
+    preRun: [() => mark('module')],
+    onRuntimeInitialized: () => mark('main'),
   };
 
   // `at`: a window pixel [x, y]; `held`: an event, or anything with its shiftKey, ctrlKey and altKey.

@@ -1,6 +1,8 @@
 // The checks of the page in one browser at 1 device pixel a CSS pixel, each
 // named, each a function of a session: the page, the gallery's pictures, the
 // menu, keys and the wheel, ending, and a seeded random run.
+import fs from 'node:fs';
+import path from 'node:path';
 import {
   check, choiceValue, config, countDifferences, desktopText, docsPicture, expectPicture, kArrowCodes, keyStep, kMenu,
   kMenuLabels, kMenuRows, kPractice, kTurns, noProblemsIn, practiceLines, readGallery,
@@ -37,6 +39,8 @@ async function thePage(session) {
       focused: document.activeElement === canvas,
       outline: getComputedStyle(canvas).outlineStyle,
       size: [canvas.width, canvas.height],
+      // The context the page made, as the program's window asks (GLUT_DOUBLE | GLUT_RGB).
+      context: ((a) => [a.alpha, a.antialias, a.depth, a.stencil].join())(Module.ctx.getContextAttributes()),
     };
   });
   check(page.title === 'Velmora', `${name}: the title is "${page.title}"`);
@@ -44,6 +48,23 @@ async function thePage(session) {
   check(page.focused, `${name}: the canvas has not the focus at load`);
   check(page.outline === 'none', `${name}: the focused canvas has an outline (${page.outline})`);
   check(page.size[0] === 500 && page.size[1] === 500, `${name}: the canvas is ${page.size}`);
+  check(page.context === 'false,false,false,false', `${name}: the context's alpha, antialias, depth, stencil are ${page.context}`);
+  // A browser without WebGL: the page says so, the program is not run, the console stays quiet.
+  const noWebGl = path.join(config.out, 'no-webgl');
+  fs.mkdirSync(noWebGl, { recursive: true });
+  fs.copyFileSync(path.join(config.site, 'velmora.js'), path.join(noWebGl, 'velmora.js'));
+  fs.writeFileSync(path.join(noWebGl, 'index.html'), fs.readFileSync(path.join(config.site, 'index.html'), 'utf8')
+    .replace('<head>', '<head><script>HTMLCanvasElement.prototype.getContext = () => null;</script>'));
+  await driver.open(`file://${noWebGl}/index.html`);
+  const without = await driver.evaluate(() => new Promise((resolve) => {
+    const notice = document.getElementById('unsupported');
+    const until = performance.now() + 10000;
+    const wait = () => (notice.hidden && performance.now() < until ? setTimeout(wait, 10)
+      : resolve({ said: !notice.hidden, ran: performance.getEntriesByName('velmora-script').length > 0 }));
+    wait();
+  }));
+  check(without.said && !without.ran, `${name}: without WebGL the page gave ${JSON.stringify(without)}`);
+  await noProblemsIn(name, 'without WebGL', session);
 }
 
 async function theGallery(session) {
