@@ -60,10 +60,13 @@ bool isTurn(const float* m) {
 
 void formatViewLink(const ViewState& state, const float* modelview, char (&out)[kViewLinkSize]) {
   int used = std::snprintf(out, sizeof out, "%d", kLinkVersion);
-  for (const auto flag : kLinkFlags) used += std::snprintf(out + used, sizeof out - used, ",%d", state.*flag);
-  for (int i = 0; i < 16; ++i) used += std::snprintf(out + used, sizeof out - used, ",%.9g", modelview[i]);
+  for (const auto flag : kLinkFlags)
+    used += std::snprintf(out + used, sizeof out - static_cast<std::size_t>(used), ",%d", state.*flag);
+  for (int i = 0; i < 16; ++i)
+    used += std::snprintf(out + used, sizeof out - static_cast<std::size_t>(used), ",%.9g", modelview[i]);
   const float offset[3] = {state.sceneOffset.x, state.sceneOffset.y, state.sceneOffset.z};
-  for (const float v : offset) used += std::snprintf(out + used, sizeof out - used, ",%.9g", v);
+  for (const float v : offset)
+    used += std::snprintf(out + used, sizeof out - static_cast<std::size_t>(used), ",%.9g", v);
 }
 
 bool parseViewLink(const char* text, ViewLink* link, const char** problem) {

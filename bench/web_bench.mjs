@@ -21,11 +21,13 @@ const median = (values) => values.slice().sort((a, b) => a - b)[Math.floor(value
 const kRestSeconds = 10;
 const kStartLoads = 7;
 // The start's steps as the page marks them (web/program.js, web/frames.js), in order.
-const kSteps = ['page', 'context', 'script', 'module', 'main', 'window', 'set-up', 'first-draw', 'first-frame'];
+const kSteps = ['page', 'context', 'painted', 'script', 'module', 'main', 'window', 'set-up', 'first-draw', 'first-frame'];
 const kStepWords = {
-  page: 'page script', context: 'WebGL context', script: 'program script', module: 'module compiled', main: 'main begins',
+  page: 'page script', context: 'WebGL context', painted: 'painted, program script added', script: 'program script', module: 'module compiled', main: 'main begins',
   window: 'window and GL', 'set-up': 'view sized', 'first-draw': 'animation frame', 'first-frame': 'first frame drawn',
 };
+const kTasks = [['page', 'context', 'the page script to the context'], ['main', 'set-up', 'main and the set-up'],
+  ['first-draw', 'first-frame', 'the first frame']];
 const temporary = fs.mkdtempSync(path.join(os.tmpdir(), 'velmora-bench-'));
 
 // A blank WebGL page: its script makes a context, clears it and marks that
@@ -40,14 +42,14 @@ window.velmora = { frames: () => 1 };</script>`);
 // A copy of the page that counts the shaders compiled up to its first frame
 // and the time spent in the calls that compile and link them and in the
 // first query of each program linked (where the browser waits for the link),
-// and keeps the long tasks to its first frame.
+//.
 const countingDir = path.join(temporary, 'counting');
 fs.mkdirSync(countingDir);
 fs.copyFileSync(path.join(site, 'velmora.js'), path.join(countingDir, 'velmora.js'));
 fs.writeFileSync(path.join(countingDir, 'index.html'), fs.readFileSync(path.join(site, 'index.html'), 'utf8').replace('<head>', `<head>
 <script>
 (() => {
-  const counts = (window.benchStart = { shaders: 0, compiling: 0, longest: 0, long: 0 });
+  const counts = (window.benchStart = { shaders: 0, compiling: 0 });
   const done = () => performance.getEntriesByName('velmora-first-frame').length > 0;
   const gl = WebGLRenderingContext.prototype;
   const linked = new Set();
@@ -71,15 +73,6 @@ fs.writeFileSync(path.join(countingDir, 'index.html'), fs.readFileSync(path.join
   }
   for (const name of ['getAttribLocation', 'getUniformLocation', 'getProgramParameter']) {
     timed(name, ([program], ms) => linked.delete(program) && (counts.compiling += ms));
-  }
-  if (PerformanceObserver.supportedEntryTypes.includes('longtask')) {
-    new PerformanceObserver((list) => {
-      for (const task of list.getEntries()) {
-        if (done()) continue;
-        counts.longest = Math.max(counts.longest, task.duration);
-        ++counts.long;
-      }
-    }).observe({ type: 'longtask' });
   }
 })();
 </script>`));
@@ -177,9 +170,14 @@ async function reportStart(driver) {
   console.log(`${driver.version}: first frame ${ms(frames)} after navigation, a blank WebGL page's ${ms(blank)}: ` +
     `${(median(frames) / median(blank)).toFixed(2)} times (target: at most 2; loads: ${frames.map(Math.round).join(', ')}; ` +
     `blank: ${blank.map(Math.round).join(', ')})`);
-  const steps = kSteps.filter((step) => ours.every((load) => load[step] !== undefined));
-  const paint = ours.every((load) => load.paint !== undefined) ? `, first paint ${ms(ours.map((load) => load.paint))}` : '';
+  const steps = kSteps.filter((step) => ours.every((load) => load[step] != null));
+  const paint = ours.every((load) => load.paint != null) ? `, first paint ${ms(ours.map((load) => load.paint))}` : '';
   console.log(`  steps, median ms after navigation: ${steps.map((step) => `${kStepWords[step]} ${median(ours.map((load) => load[step])).toFixed(0)}`).join(', ')}${paint}`);
+  // The start's tasks, each between two marks in one task: the page's script
+  // with the context, main with the page's set-up, the first frame.
+  const tasks = kTasks.filter(([from, to]) => steps.includes(from) && steps.includes(to)).map(([from, to, words]) =>
+    `${words} ${ms(ours.map((load) => load[to] - load[from]))}`);
+  console.log(`  its tasks (medians): ${tasks.join(', ')}`);
   if (driver.name !== 'chromium') return;
   const counted = [];
   for (let i = 0; i < kStartLoads; ++i) {
@@ -187,8 +185,8 @@ async function reportStart(driver) {
     await driver.waitUntilDrawing();
     counted.push(await driver.evaluate(() => window.benchStart));
   }
-  console.log(`  to the first frame: ${counted[0].shaders} shaders compiled, ${ms(counted.map((c) => c.compiling))} compiling and linking them; ` +
-    `longest task ${ms(counted.map((c) => c.longest))}, ${median(counted.map((c) => c.long))} tasks over 50 ms (medians)`);
+  console.log(`  for the first frame: ${counted[0].shaders} shaders compiled, ${ms(counted.map((c) => c.compiling))} compiling ` +
+    'and linking them (median)');
 }
 
 const runs = [['chromium', 1], ['chromium', 2], ['chromium', 3], ['firefox', 1], ['firefox', 2], ['webkit', 1], ['webkit', 2]];

@@ -11,6 +11,11 @@ target_link_options(velmora PRIVATE
   -sEXPORTED_RUNTIME_METHODS=UTF8ToString,ccall
   -sINITIAL_MEMORY=16777216)
 set_target_properties(velmora PROPERTIES SUFFIX .js)
+# Small over fast: a module a tenth smaller to fetch, decode and compile at the
+# start, where a frame's few hundred calls hardly notice.
+target_compile_options(velmora_core PRIVATE -Oz)
+target_compile_options(velmora PRIVATE -Oz)
+target_link_options(velmora PRIVATE -Oz)
 
 find_program(NODE_EXECUTABLE NAMES node nodejs REQUIRED)
 set(site ${CMAKE_CURRENT_BINARY_DIR}/site)
