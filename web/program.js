@@ -76,19 +76,20 @@ function velmoraProgram(page) {
   // page's text to be rasterised: some 60 ms against 15 in Chromium here).
   // It has what the program's window asks for (GLUT_DOUBLE | GLUT_RGB, as
   // emscripten's GLUT reads it): no alpha, depth or stencil buffer, no
-  // multisampling. Once the page has painted it runs the program's script,
-  // fetched meanwhile (the preload link in the page's head names it); a
-  // hidden page paints nothing and runs it at once. Where WebGL is missing
-  // the program is not run and the page says so.
+  // multisampling. The page then has the program's script fetched, and runs
+  // it once it has painted; a hidden page paints nothing and runs it at once.
+  // Where WebGL is missing the program is neither fetched nor run (a script
+  // fetched and not run is a warning in Chromium's console), and the page
+  // says so.
   const context = page.canvas.getContext('webgl', { alpha: false, antialias: false, depth: false, stencil: false });
   mark('context');
   if (context) {
     Module.preinitializedWebGLContext = context;
+    const kScript = 'velmora.js';
+    document.head.appendChild(Object.assign(document.createElement('link'), { rel: 'preload', as: 'script', href: kScript }));
     const runScript = () => {
       mark('painted');
-      const script = document.createElement('script');
-      script.src = document.querySelector('link[rel="preload"][as="script"]').href;
-      document.body.appendChild(script);
+      document.body.appendChild(Object.assign(document.createElement('script'), { src: kScript }));
     };
     if (document.hidden) setTimeout(runScript);
     else requestAnimationFrame(() => setTimeout(runScript));
