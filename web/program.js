@@ -41,7 +41,6 @@ function velmoraProgram(page) {
   // made the window and set up GL), -set-up (the page has sized the view);
   // web/frames.js marks the first frame's animation frame and its end.
   const mark = (step) => performance.mark(`velmora-${step}`);
-  let compiling = false;
   mark('page');
 
   // emscripten's notes on its GL emulation, printed at every start in the
@@ -63,10 +62,8 @@ function velmoraProgram(page) {
     velmoraLink: (link, asTarget) => hooks.link(link, asTarget),
     velmoraLinkRejected: () => hooks.linkRejected(),
     velmoraFullScreen: (on) => hooks.fullScreen(on),
-    monitorRunDependencies(left) {
-      if (left > 0 && !compiling) mark('script');
-      compiling = true;
-    },
+    // Called as the module's compile is begun (1) and done (0).
+    monitorRunDependencies: (left) => left > 0 && mark('script'),
     preRun: [() => mark('module')],
     onRuntimeInitialized: () => mark('main'),
   };

@@ -52,7 +52,6 @@ async function thePage(session) {
   // A browser without WebGL: the page says so, the program is not fetched (nor run), the console stays quiet.
   const noWebGl = path.join(config.out, 'no-webgl');
   fs.mkdirSync(noWebGl, { recursive: true });
-  fs.copyFileSync(path.join(config.site, 'velmora.js'), path.join(noWebGl, 'velmora.js'));
   fs.writeFileSync(path.join(noWebGl, 'index.html'), fs.readFileSync(path.join(config.site, 'index.html'), 'utf8')
     .replace('<head>', '<head><script>HTMLCanvasElement.prototype.getContext = () => null;</script>'));
   await driver.open(`file://${noWebGl}/index.html`);
