@@ -4,8 +4,11 @@
 #pragma once
 
 // Fills the screen with the view, or gives the window back as it was.
+// Whether it is full screen is the platform's to know: the desktop's record
+// of the window, the page's document (which the browser's Escape changes too).
 void enterFullScreen();
 void leaveFullScreen();
+bool isFullScreen();
 
 // Hands on a view's text (app/view_link.h), as a view to start at or as an
 // exercise's target: the desktop prints the command that starts with it
@@ -18,3 +21,16 @@ void handViewOn(const char* link, bool asTarget);
 // one line that its link was not understood, and starts as usual.
 // `option`: "--view" or "--target".
 void rejectViewLink(const char* option, const char* problem);
+
+// Whether the toolkit may hand a click beside its open menu to the menu's
+// callback as a choice (freeglut 3.4 on X11 does, nav/menu.cpp).
+bool strayMenuChoices();
+
+// The platform's own records as at start, for the tests.
+void resetPlatform();
+
+struct ShownText;
+// The frame's text (scene/scene.h): the desktop draws it over the view's
+// corner (drawTextOverView); the page is handed its lines, with their kinds,
+// and shows them beside the view as its own text.
+void showViewText(const ShownText& text);

@@ -5,20 +5,22 @@
 
 #include "app/gl.h"
 #include "app/platform.h"
+#include "scene/scene.h"
 
 namespace {
 
-// Where the window was, and how large, before it filled the screen.
-struct WindowPlace {
+// Whether the window fills the screen, and where it was, and how large, before.
+struct FullScreen {
+  bool on;
   int x, y, width, height;
 };
-WindowPlace beforeFullScreen = {};
+FullScreen fullScreen = {};
 
 }  // namespace
 
 void enterFullScreen() {
-  beforeFullScreen = {glutGet(GLUT_WINDOW_X), glutGet(GLUT_WINDOW_Y), glutGet(GLUT_WINDOW_WIDTH),
-                      glutGet(GLUT_WINDOW_HEIGHT)};
+  fullScreen = {true, glutGet(GLUT_WINDOW_X), glutGet(GLUT_WINDOW_Y), glutGet(GLUT_WINDOW_WIDTH),
+                glutGet(GLUT_WINDOW_HEIGHT)};
   // With no window manager to ask, freeglut resizes the window itself to the
   // screen's size, placed as if it had a frame: at the screen's corner first.
   glutPositionWindow(0, 0);
@@ -28,9 +30,22 @@ void enterFullScreen() {
 // Moving or resizing the window leaves full screen first (freeglut does so
 // itself), then puts it back where and as large as it was.
 void leaveFullScreen() {
-  glutPositionWindow(beforeFullScreen.x, beforeFullScreen.y);
-  glutReshapeWindow(beforeFullScreen.width, beforeFullScreen.height);
+  fullScreen.on = false;
+  glutPositionWindow(fullScreen.x, fullScreen.y);
+  glutReshapeWindow(fullScreen.width, fullScreen.height);
 }
+
+bool isFullScreen() { return fullScreen.on; }
+
+bool strayMenuChoices() {
+#ifdef VELMORA_X11
+  return true;
+#else
+  return false;
+#endif
+}
+
+void resetPlatform() { fullScreen = {}; }
 
 void handViewOn(const char* link, bool asTarget) {
   std::printf("velmora --%s %s\n", asTarget ? "target" : "view", link);
@@ -41,3 +56,5 @@ void rejectViewLink(const char* option, const char* problem) {
   std::fprintf(stderr, "velmora: %s: the view was not understood: %s\n", option, problem);
   std::exit(2);
 }
+
+void showViewText(const ShownText& text) { drawTextOverView(text); }

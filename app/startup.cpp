@@ -3,6 +3,7 @@
 #include "app/startup.h"
 
 #include "app/gl.h"
+#include "app/platform.h"
 #include "app/projection.h"
 #include "app/view_link.h"
 #include "app/view_state.h"
@@ -46,6 +47,7 @@ void resetState() {
   resetMoveRecording();
   resetMouse();
   forgetLinkedView();
+  resetPlatform();
   resetMenu();
 }
 

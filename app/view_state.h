@@ -67,13 +67,12 @@ struct ViewState {
   int showMatrices;    // 1: the frame shows the projection, sceneOffset and modelview as text (menu only)
   int showEyeView;     // 1: the frame shows the scene and the eye from outside in an inset (menu only)
   LastMove lastMove;   // shown with the matrices
-  int fullScreen;      // 1: the view fills the screen (menu only)
   UndoHistory undo;    // the moves Undo takes back, newest last
   Practice practice;   // the exercise under way, if any
 };
 
 // Starting values, before anything runs.
-constexpr ViewState kStartViewState = {{0.0f, 0.0f, -6.0f}, 1.0f, 1.0f, 0, 0, 1, 1, 0, 0, {}, 0, {}, {}};
+constexpr ViewState kStartViewState = {{0.0f, 0.0f, -6.0f}, 1.0f, 1.0f, 0, 0, 1, 1, 0, 0, {}, {}, {}};
 
 extern ViewState view;
 extern float savedModelview[16];  // column-major, as GL_MODELVIEW_MATRIX gives it

@@ -206,16 +206,17 @@ for (const [name, ratio] of runs) {
     const taken = [];
     for (let i = 0; i < 1000; ++i) {
       const start = performance.now();
-      Module._velmoraDraw();
+      velmora.program.draw();
       taken.push(performance.now() - start);
     }
     return taken;
   });
   const costs = await frameCosts();
   await driver.evaluate(() => {
-    const menus = JSON.parse(Module.UTF8ToString(Module._velmoraMenus()));
+    const { program } = velmora;
+    const menus = program.menus();
     const practice = menus.menus[menus.attached - 1].find((row) => row.label === 'Practise').submenu;
-    Module._velmoraMenuChoice(practice, 312);
+    program.menuChoice(practice, menus.menus[practice - 1].find((row) => row.label.startsWith('12. ')).value);
   });
   const exerciseCosts = await frameCosts();
   const buffer = await driver.evaluate(() => `${document.getElementById('canvas').width} x ${document.getElementById('canvas').height}`);

@@ -1,39 +1,13 @@
 // The eye-space moves (orbit, pan, nearer and farther, Reset view) and the
-// special-key callback: the arrow keys, and the special keys that end the program.
-#include <cstdlib>
-
+// special-key callback, which runs the arrow keys' commands and those of the
+// special keys that end the program (nav/commands.cpp).
 #include "app/gl.h"
 #include "app/view_state.h"
+#include "nav/commands.h"
 #include "nav/last_move.h"
 #include "nav/nav.h"
 
 namespace {
-
-// What one arrow key does in each mode.
-struct ArrowMove {
-  int key;
-  const char* name;
-  double panX, panY;   // pan mode: eye-space step, scene units
-  float turnX, turnY;  // orbit mode: degrees about the eye's x or y axis
-};
-
-const ArrowMove kArrowMoves[] = {
-    {GLUT_KEY_LEFT, "Left", -kMoveStep, 0.0, 0.0f, -kTurnStep},
-    {GLUT_KEY_UP, "Up", 0.0, kMoveStep, -kTurnStep, 0.0f},
-    {GLUT_KEY_RIGHT, "Right", kMoveStep, 0.0, 0.0f, kTurnStep},
-    {GLUT_KEY_DOWN, "Down", 0.0, -kMoveStep, kTurnStep, 0.0f},
-};
-
-// The special keys the toolkit defines besides the arrows; each ends the program.
-bool isQuitSpecialKey(int key) {
-  return (key >= GLUT_KEY_F1 && key <= GLUT_KEY_F12) || (key >= GLUT_KEY_PAGE_UP && key <= GLUT_KEY_INSERT);
-}
-
-const ArrowMove* findArrowMove(int key) {
-  for (const ArrowMove& move : kArrowMoves)
-    if (move.key == key) return &move;
-  return nullptr;
-}
 
 // Adds a step in double precision and keeps the sum as a float.
 float stepped(float value, double step) { return static_cast<float>(static_cast<double>(value) + step); }
@@ -78,23 +52,15 @@ void resetView() {
   translateBy(view.sceneOffset, 1.0f);
 }
 
-bool arrowMove(int key) {
-  const ArrowMove* move = findArrowMove(key);
-  if (move == nullptr) return false;
-  if (view.panMode != 0) {
-    panBy(move->panX, move->panY);
-  } else {
-    orbitBy(move->turnX, move->turnY);
-  }
-  return true;
-}
-
 void onSpecialKey(int key, int /*x*/, int /*y*/) {
-  if (isQuitSpecialKey(key)) exit(0);
-  const ArrowMove* move = findArrowMove(key);
-  if (move == nullptr) return;  // not a key of ours: the view stays exactly as it was
-  beginMove("%s arrow, %s", move->name, view.panMode != 0 ? "pan" : "orbit");
-  arrowMove(key);
+  const Command* command = commandOfSpecialKey(key);
+  if (command == nullptr) return;  // not a key of ours: the view stays exactly as it was
+  if (command->name == nullptr) {
+    runCommand(*command);  // the program's end: no move to record
+    return;
+  }
+  beginMove("%s arrow, %s", command->name, view.panMode != 0 ? "pan" : "orbit");
+  runCommand(*command);
   endMove();
   refreshMenu();
 }

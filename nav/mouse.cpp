@@ -1,10 +1,13 @@
 // The mouse's callbacks: a left drag orbits, a middle or Shift+left drag
-// pans, a wheel notch moves nearer or farther.
+// pans, a wheel notch moves nearer or farther; and the page's pinch, in
+// wheel notches.
+#include <cctype>
 #include <cmath>
 
 #include "app/gl.h"
 #include "app/projection.h"
 #include "app/view_state.h"
+#include "nav/commands.h"
 #include "nav/last_move.h"
 #include "nav/nav.h"
 
@@ -12,15 +15,18 @@ namespace {
 
 enum class DragKind { none, orbit, pan };
 
-// The drag under way: which button holds it and where the pointer was last.
+// The drag under way: which button holds it, where the pointer was last, and
+// for a pinch the scene origin's depth at the press and the steps made since.
 struct Drag {
   DragKind kind;
   int button;
   int x, y;
   const char* name;
+  double depth;
+  int pinchSteps;
 };
 
-constexpr Drag kNoDrag = {DragKind::none, 0, 0, 0, ""};
+constexpr Drag kNoDrag = {DragKind::none, 0, 0, 0, "", 0.0, 0};
 Drag drag = kNoDrag;
 
 // The viewport's size in pixels: it is the window's, and 0 while the window has no height.
@@ -45,13 +51,29 @@ void panUnitsPerPixel(int width, int height, double* perX, double* perY) {
   }
 }
 
+// A wheel notch runs P's command (away from the user) or p's, named by its
+// row's label: "wheel, nearer (P)".
+void wheelNotch(bool away) {
+  const Command& command = commandOfKey(away ? 'P' : 'p');
+  const char* label = commandLabel(command, false);
+  beginMove("wheel, %c%s", std::tolower(static_cast<unsigned char>(label[0])), label + 1);
+  runCommand(command);
+  endMouseMove();
+}
+
+// The scene origin's distance in front of the eye, the modelview's last column
+// being where the origin lies in eye space; a pinch takes at least one step's.
+double pinchDepth() {
+  GLfloat modelview[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+  return std::fmax(-static_cast<double>(modelview[14]), kMoveStep);
+}
+
 }  // namespace
 
 void mouseButton(int button, int state, bool shift, int x, int y) {
   if ((button == kWheelAwayButton || button == kWheelTowardsButton) && state == GLUT_DOWN) {
-    beginMove(button == kWheelAwayButton ? "wheel, nearer (P)" : "wheel, farther (p)");
-    runKeyCommand(button == kWheelAwayButton ? 'P' : 'p');
-    endMouseMove();
+    wheelNotch(button == kWheelAwayButton);
     refreshMenu();
     return;
   }
@@ -62,12 +84,24 @@ void mouseButton(int button, int state, bool shift, int x, int y) {
   }
   if (state != GLUT_DOWN || drag.kind != DragKind::none) return;
   if (button == GLUT_LEFT_BUTTON) {
-    drag = shift ? Drag{DragKind::pan, button, x, y, "Shift+left drag, pan"}
-                 : Drag{DragKind::orbit, button, x, y, "left drag, orbit"};
+    drag = shift ? Drag{DragKind::pan, button, x, y, "Shift+left drag, pan", 0.0, 0}
+                 : Drag{DragKind::orbit, button, x, y, "left drag, orbit", 0.0, 0};
   } else if (button == GLUT_MIDDLE_BUTTON) {
-    drag = {DragKind::pan, button, x, y, "middle drag, pan"};
+    drag = {DragKind::pan, button, x, y, "middle drag, pan", 0.0, 0};
   }
-  if (drag.kind != DragKind::none) beginMoveGroup();
+  if (drag.kind == DragKind::none) return;
+  drag.depth = pinchDepth();
+  beginMoveGroup();
+}
+
+void pinchTo(double scale) {
+  if (drag.kind == DragKind::none || !std::isfinite(scale) || scale <= 0.0) return;
+  // Half a step rounds up, towards the nearer.
+  const double steps = std::floor((drag.depth - drag.depth / scale) / kMoveStep + 0.5);
+  const int wanted = static_cast<int>(std::fmax(-kPinchStepsMax, std::fmin(kPinchStepsMax, steps)));
+  for (; drag.pinchSteps < wanted; ++drag.pinchSteps) wheelNotch(true);
+  for (; drag.pinchSteps > wanted; --drag.pinchSteps) wheelNotch(false);
+  refreshMenu();
 }
 
 void onMouseButton(int button, int state, int x, int y) {

@@ -9,11 +9,9 @@ constexpr float kTurnStep = 5.0f;  // orbit and model-axis turn step, degrees
 
 // Special-key callback: the arrows orbit the scene about its origin, or pan
 // it when panMode is 1; the listed unbound keys end the program; any other
-// code the toolkit reports (modifier keys alone, Num Lock, keypad keys) is ignored.
+// code the toolkit reports (modifier keys alone, Num Lock, keypad keys) is
+// ignored. What each key runs is its row of nav/commands.h.
 void onSpecialKey(int key, int x, int y);
-
-// An arrow key's move in the arrow keys' mode, unrecorded; false for any other key.
-bool arrowMove(int key);
 
 // Moves the scene along the eye's z axis by dz (+0.1 nearer, -0.1 farther).
 void dolly(double dz);
@@ -21,7 +19,9 @@ void dolly(double dz);
 // The eye-space moves the arrow keys and the mouse share. orbitBy turns the
 // scene through the scene origin about the eye's y axis by degreesY, then
 // about its x axis by degreesX (a zero turn is left out); panBy slides it
-// across the screen and moves sceneOffset with it.
+// across the screen and moves sceneOffset with it. Each move multiplies the
+// modelview matrix through the move's record (nav/last_move.h), which it
+// also writes, and uses savedModelview as its scratch.
 void orbitBy(float degreesX, float degreesY);
 void panBy(double dx, double dy);
 
@@ -40,13 +40,20 @@ void onMouseButton(int button, int state, int x, int y);
 void onMouseDrag(int x, int y);
 // onMouseButton with the Shift state given rather than asked of the toolkit.
 void mouseButton(int button, int state, bool shift, int x, int y);
+// A pinch on a touch screen, in the drag under way (the page's two fingers):
+// fingers `scale` times as far apart as at its press ask for the scene at
+// 1 / scale of its depth then, round((1 - 1 / scale) x depth / 0.1) wheel
+// notches in all from the press, at most kPinchStepsMax either way. A scale
+// that is not a positive number is ignored.
+constexpr double kPinchStepsMax = 1000.0;
+void pinchTo(double scale);
 // No drag under way, as at start.
 void resetMouse();
 
-// The right-button menu: every command with its key, the turns about the
-// scene's own axes in a submenu, and the two displays that only the menu
-// switches. Menu values are the keys' own characters, so a choice runs
-// exactly what its key runs; the entries without a key have values above 255.
+// The right-button menu: the rows of the table of commands (nav/commands.h)
+// in its order, the turns about the scene's own axes and the exercises in
+// submenus. A row's value is its key's character, so a choice runs exactly
+// what its key runs; the rows without a key have values above 255.
 constexpr int kMenuResetView = 256;
 constexpr int kMenuShowMatrices = 257;
 constexpr int kMenuShowEyeView = 258;
@@ -63,13 +70,14 @@ void onMenu(int value);
 void refreshMenu();
 // The menu closed and the labels following the state, as at start.
 void resetMenu();
-// The view has left full screen by the platform's own way out (the page's Escape).
-void onFullScreenLeft();
+// The view has entered or left full screen (on the page also by the browser's
+// own way out, Escape): the labels follow.
+void onFullScreenChanged();
 // The label the main menu shows now for the entry of `value`; null if it has
 // none or the menu is not made yet.
 const char* menuLabel(int value);
 
-// The menus' rows, as the one table that makes them has them, for tools and
+// The menus' rows, as the table of commands and of exercises make them, for tools and
 // tests that find a row: menu kMainMenu, kTurnMenu or kPracticeMenu, rows top
 // to bottom. A row's value is what choosing it runs (kTurnMenuRow and
 // kPracticeMenuRow for the main menu's rows that open the others); a toggling
@@ -115,7 +123,6 @@ void nextExercise();
 void leaveExercise();
 
 // Keyboard callback: toggles, the projection, the dolly, the model-axis
-// turns; every character without a binding ends the program.
+// turns, each its row of nav/commands.h; every character without a row of
+// its own ends the program.
 void onKey(unsigned char key, int x, int y);
-// What the key runs, for the menu and the wheel, which name their moves themselves.
-void runKeyCommand(unsigned char key);

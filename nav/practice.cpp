@@ -8,6 +8,7 @@
 #include "app/projection.h"
 #include "app/startup.h"
 #include "app/view_state.h"
+#include "nav/commands.h"
 #include "nav/last_move.h"
 #include "nav/nav.h"
 
@@ -36,22 +37,13 @@ const Exercise kExercises[] = {
 };
 constexpr int kExerciseCount = static_cast<int>(sizeof kExercises / sizeof kExercises[0]);
 
-// The arrow keys by their X key names.
-struct NamedArrow {
-  const char* name;
-  int key;
-};
-constexpr NamedArrow kArrows[] = {
-    {"Left", GLUT_KEY_LEFT}, {"Right", GLUT_KEY_RIGHT}, {"Up", GLUT_KEY_UP}, {"Down", GLUT_KEY_DOWN}};
-
-// One key of the moves, on the view being made: false if it is none of them.
-bool applyKey(const char* name, int* projection) {
-  for (const NamedArrow& arrow : kArrows)
-    if (std::strcmp(name, arrow.name) == 0) return arrowMove(arrow.key);
-  if (name[0] == '\0' || name[1] != '\0' || std::strchr("mMoOPpXxYyZz", name[0]) == nullptr) return false;
-  if (name[0] == 'm' || name[0] == 'M') toggleFlag(view.panMode);
-  if (name[0] == 'o' || name[0] == 'O') *projection = *projection == 0 ? 1 : 0;  // it starts in perspective
-  if (std::strchr("PpXxYyZz", name[0]) != nullptr) runKeyCommand(static_cast<unsigned char>(name[0]));
+// One command of the moves, on the view being made: only the moves and the
+// switches that shape them (the arrow keys' mode, the projection).
+bool applyMove(const Command& command, void* projectionChanged) {
+  if (command.effect != kMovesView && command.effect != kShapesMoves) return false;
+  const int before = view.usePerspective;
+  runCommand(command);
+  if (view.usePerspective != before) *static_cast<bool*>(projectionChanged) = true;
   return true;
 }
 
@@ -65,27 +57,22 @@ const Exercise* exerciseAt(int number) {
 
 bool targetOfMoves(const char* moves, float target[16], int* projection) {
   const Vec3f offset = view.sceneOffset;
-  const int panMode = view.panMode;
+  const int panMode = view.panMode, usePerspective = view.usePerspective;
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
   view.sceneOffset = kStartViewState.sceneOffset;
-  view.panMode = 0;
+  view.panMode = kStartViewState.panMode;
+  view.usePerspective = kStartViewState.usePerspective;
   placeScene();
-  *projection = -1;
-  bool known = true;
-  char word[32];
-  int used = 0;
-  for (const char* at = moves; known && std::sscanf(at, " %31s%n", word, &used) == 1; at += used) {
-    char* times = std::strchr(word, '*');
-    const long count = times != nullptr ? std::strtol(times + 1, nullptr, 10) : 1;
-    if (times != nullptr) *times = '\0';
-    known = count >= 1 && count <= 360;
-    for (long i = 0; known && i < count; ++i) known = applyKey(word, projection);
-  }
+  bool projectionChanged = false;
+  const bool known = forEachMoveWord(moves, applyMove, &projectionChanged);
+  *projection = projectionChanged ? view.usePerspective : -1;
   glGetFloatv(GL_MODELVIEW_MATRIX, target);
   glPopMatrix();
   view.sceneOffset = offset;
   view.panMode = panMode;
+  view.usePerspective = usePerspective;
+  if (projectionChanged) applyProjection();
   return known;
 }
 

@@ -1,6 +1,7 @@
 // One frame: the scene under the modelview matrix, then the displays, then
 // the swap; and the matrix stack pushes the displays share.
 #include "app/gl.h"
+#include "app/platform.h"
 #include "app/view_state.h"
 #include "scene/scene.h"
 
@@ -18,9 +19,9 @@ void drawFrame() {
   if (view.showEyeView != 0) {
     drawEyeView();
   }
-  if (view.showMatrices != 0 || view.practice.number != 0) {
-    drawViewText();
-  }
+  ShownText text;
+  gatherViewText(view, &text);
+  showViewText(text);
   glFlush();
   glutSwapBuffers();
 }

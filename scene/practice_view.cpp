@@ -17,16 +17,15 @@ constexpr float kReachedColour[4] = {32.0f / 255.0f, 144.0f / 255.0f, 64.0f / 25
 // end, so every pixel takes the fog's colour whatever colour it was drawn
 // in (OpenGL 1.1 has no constant blend colour).
 constexpr float kFogEnd = -1.0e6f;
-constexpr int kPracticeWidth = 61;  // columns a line fills before the words go on to the next (488 pixels)
 
-// Appends `text` to the lines from `*used` on, a word at a time, none longer than kPracticeWidth.
+// Appends `text` to the lines from `*used` on, a word at a time, none longer than kViewTextWidth.
 void wrapInto(const char* text, char (*lines)[kViewTextColumns], int* used, int last) {
   char* line = lines[*used];
   line[0] = '\0';
   for (const char* word = text; *word != '\0';) {
     const std::size_t length = std::strcspn(word, " ");
     const std::size_t have = std::strlen(line);
-    if (have > 0 && have + 1 + length > kPracticeWidth && *used < last) {
+    if (have > 0 && have + 1 + length > kViewTextWidth && *used < last) {
       line = lines[++*used];
       line[0] = '\0';
     }

@@ -7,9 +7,10 @@
 // Axis gizmo length used by the frame, scene units.
 constexpr float kAxisLength = 0.5f;
 
-// One whole frame: clear, gizmo, road, both cars with the posts, then the
-// matrix text and the eye's inset if shown, flush, swap. Leaves the modelview
-// matrix as it found it.
+// One whole frame: clear, an exercise's faint target if one is under way,
+// the gizmo, the road, both cars with the posts, the eye's inset if shown,
+// then the text (the exercise's and the matrices') handed to the platform to
+// show (app/platform.h), flush, swap. Leaves the modelview matrix as it found it.
 void drawFrame();
 
 // For drawing over the frame: pushes both matrices and loads the identity
@@ -30,6 +31,7 @@ void drawRoadCarsAndPosts();  // all but the gizmo
 // one line or, where it is long, two.
 constexpr int kViewTextLines = 14;
 constexpr int kViewTextColumns = 72;  // room for each line and its end
+constexpr int kViewTextWidth = 61;    // columns the widest line fills (488 pixels); the page's text is as wide
 struct ViewText {
   char lines[kViewTextLines][kViewTextColumns];
 };
@@ -50,15 +52,27 @@ bool practiceReached(const ViewState& state, const float modelview[16]);
 // live scene, which lies over it.
 void drawTarget();
 // Its lines, before the matrices': "Exercise N of M: " and the task, wrapped
-// to the window, then "Moves: K (par P)", or "Reached in K moves (par P)";
+// at kViewTextWidth columns, then "Moves: K (par P)", or "Reached in K moves (par P)";
 // for a target from a link, "Exercise: " and the task, then "Moves: K" or
 // "Reached in K moves". Returns how many lines it set; none with no exercise.
 constexpr int kPracticeLines = 4;
 int formatPracticeText(const ViewState& state, const float modelview[16], char (*lines)[kViewTextColumns]);
 
-// Draws that text over the window's top-left corner on a dark backing. Leaves
-// every GL state as it found it.
-void drawViewText();
+// The text a frame shows, each line with its kind: the exercise's lines (its
+// title line, the task going on, the count) if one is under way, then the
+// matrices' (titles and values) if they are shown; no lines otherwise.
+enum TextKind { kTitleLine, kValueLine, kTaskLine, kCountLine };
+constexpr int kShownLinesMax = kPracticeLines + kViewTextLines;
+struct ShownText {
+  int count;
+  TextKind kinds[kShownLinesMax];
+  char lines[kShownLinesMax][kViewTextColumns];
+};
+// Reads the modelview matrix from GL.
+void gatherViewText(const ViewState& state, ShownText* shown);
+// The desktop's way to show it: over the window's top-left corner on a dark
+// backing, titles in their own colour. Leaves every GL state as it found it.
+void drawTextOverView(const ShownText& shown);
 
 // The eye seen from outside: its position, the direction it looks in and the
 // corners of its view volume cut short (first the four at the near depth,

@@ -1,5 +1,7 @@
-// The display of the matrices as text: the projection, the scene offset, the
-// modelview matrix and the last move's product, in bitmap characters on a backing.
+// The displays' text: the exercise's lines and the matrices' (the projection,
+// the scene offset, the modelview matrix and the last move's product), each
+// line with its kind, and the desktop's drawing of them in bitmap characters
+// on a backing.
 #include <algorithm>
 
 #include <cstdarg>
@@ -174,26 +176,38 @@ int viewTextLinesUsed(const ViewText& text) {
   return used;
 }
 
-void drawViewText() {
+void gatherViewText(const ViewState& state, ShownText* shown) {
+  shown->count = 0;
+  if (state.showMatrices == 0 && state.practice.number == 0) return;
+  float modelview[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+  // The exercise's lines, then the matrices' if they are shown (formatted only then).
+  char practice[kPracticeLines][kViewTextColumns];
+  const int exerciseLines = formatPracticeText(state, modelview, practice);
+  for (int i = 0; i < exerciseLines; ++i) {
+    const TextKind kind = i == 0 ? kTitleLine : i == exerciseLines - 1 ? kCountLine : kTaskLine;
+    shown->kinds[shown->count] = kind;
+    std::memcpy(shown->lines[shown->count++], practice[i], kViewTextColumns);
+  }
+  if (state.showMatrices == 0) return;
+  ViewText text = {};
+  formatViewText(state, modelview, &text);
+  for (int line = 0; line < viewTextLinesUsed(text); ++line) {
+    const bool title = line == kProjection || line == kOffsetTitle || line == kModelviewTitle || line == kMoveTitle;
+    shown->kinds[shown->count] = title ? kTitleLine : kValueLine;
+    std::memcpy(shown->lines[shown->count++], text.lines[line], kViewTextColumns);
+  }
+}
+
+void drawTextOverView(const ShownText& shown) {
   GLint viewport[4] = {0, 0, 0, 0};
   glGetIntegerv(GL_VIEWPORT, viewport);
   const int width = viewport[2], height = viewport[3];
-  if (width <= 0 || height <= 0) {
+  if (width <= 0 || height <= 0 || shown.count == 0) {
     return;
   }
-  float modelview[16];
-  glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-  // The exercise's lines, then the matrices' if they are shown.
-  char practice[kPracticeLines][kViewTextColumns];
-  const int exerciseLines = formatPracticeText(view, modelview, practice);
-  ViewText text = {};
-  if (view.showMatrices != 0) formatViewText(view, modelview, &text);  // formatted only when shown
-  const int used = exerciseLines + viewTextLinesUsed(text);
-  const auto lineAt = [&](int i) -> const char* {
-    return i < exerciseLines ? practice[i] : text.lines[i - exerciseLines];
-  };
   std::size_t longest = 0;
-  for (int i = 0; i < used; ++i) longest = std::max(longest, std::strlen(lineAt(i)));
+  for (int i = 0; i < shown.count; ++i) longest = std::max(longest, std::strlen(shown.lines[i]));
 
   glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_TRANSFORM_BIT | GL_POLYGON_BIT);
   pushBothMatrices();
@@ -205,15 +219,14 @@ void drawViewText() {
   glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 
   const int boxWidth = 2 * kMargin + kCharWidth * static_cast<int>(longest);
-  const int boxHeight = 2 * kMargin + kLineHeight * used;
+  const int boxHeight = 2 * kMargin + kLineHeight * shown.count;
   glColor3fv(kBackingColour);
   glRecti(0, height - boxHeight, boxWidth, height);
-  for (int i = 0; i < used; ++i) {
-    const int line = i - exerciseLines;
-    const bool title = line == kProjection || line == kOffsetTitle || line == kModelviewTitle || line == kMoveTitle;
-    glColor3fv(title || i == 0 ? kTitleColour : kTextColour);  // the raster position takes the colour current now
+  for (int i = 0; i < shown.count; ++i) {
+    glColor3fv(shown.kinds[i] == kTitleLine ? kTitleColour
+                                            : kTextColour);  // the raster position takes the colour current now
     glRasterPos2i(kMargin, height - kMargin - kAscent - i * kLineHeight);
-    for (const char* c = lineAt(i); *c != '\0'; ++c) glutBitmapCharacter(kFont, *c);
+    for (const char* c = shown.lines[i]; *c != '\0'; ++c) glutBitmapCharacter(kFont, *c);
   }
 
   popBothMatrices();

@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include <gtest/gtest.h>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -223,4 +224,73 @@ int main(int argc, char** argv) {
   installCrashReport(renderer);
   testing::UnitTest::GetInstance()->listeners().Append(new TestContext);
   return RUN_ALL_TESTS();
+}
+
+int arrowFor(char c) {
+  switch (c) {
+    case '<': return GLUT_KEY_LEFT;
+    case '>': return GLUT_KEY_RIGHT;
+    case '^': return GLUT_KEY_UP;
+    case '_': return GLUT_KEY_DOWN;
+    default: return 0;
+  }
+}
+
+void Oracle::press(char c) {
+  const glm::dmat4 id(1.0);
+  const double step = 0.1, turn = glm::radians(5.0);
+  if (const int arrow = arrowFor(c)) {
+    const glm::dvec3 axis =
+        (arrow == GLUT_KEY_UP || arrow == GLUT_KEY_DOWN) ? glm::dvec3(1, 0, 0) : glm::dvec3(0, 1, 0);
+    const double sign = (arrow == GLUT_KEY_RIGHT || arrow == GLUT_KEY_DOWN) ? 1.0 : -1.0;
+    if (pan) {
+      const glm::dvec3 d =
+          sign * step * (arrow == GLUT_KEY_UP || arrow == GLUT_KEY_DOWN ? glm::dvec3(0, -1, 0) : glm::dvec3(1, 0, 0));
+      eyeMove(glm::translate(id, d));
+      origin += d;
+    } else {
+      eyeMove(glm::translate(id, origin) * glm::rotate(id, sign * turn, axis) * glm::translate(id, -origin));
+    }
+    return;
+  }
+  switch (c) {
+    case 'm':
+    case 'M': pan = !pan; break;
+    case 'P':
+      eyeMove(glm::translate(id, {0, 0, step}));
+      origin.z += step;
+      break;
+    case 'p':
+      eyeMove(glm::translate(id, {0, 0, -step}));
+      origin.z -= step;
+      break;
+    case 'X':
+    case 'x': modelview = glm::rotate(modelview, (c == 'X' ? 1 : -1) * turn, {1, 0, 0}); break;
+    case 'Y':
+    case 'y': modelview = glm::rotate(modelview, (c == 'Y' ? 1 : -1) * turn, {0, 1, 0}); break;
+    case 'Z':
+    case 'z': modelview = glm::rotate(modelview, (c == 'Z' ? 1 : -1) * turn, {0, 0, 1}); break;
+    default: break;  // '1', '2', 'E', 'O': nothing that moves the view
+  }
+}
+
+void pressAll(const std::string& keys, Oracle* oracle) {
+  for (char c : keys) {
+    if (const int arrow = arrowFor(c)) {
+      onSpecialKey(arrow, 0, 0);
+    } else {
+      onKey(static_cast<unsigned char>(c), 0, 0);
+    }
+    if (oracle) oracle->press(c);
+  }
+}
+
+void expectViewMatches(const Oracle& oracle, const std::string& what) {
+  const glm::dmat4 mv = readMatrix(GL_MODELVIEW_MATRIX);
+  EXPECT_LT(maxDiff(mv, oracle.modelview), 1e-4) << what;
+  const glm::dvec3 offset(view.sceneOffset.x, view.sceneOffset.y, view.sceneOffset.z);
+  EXPECT_LT(glm::length(offset - oracle.origin), 1e-5) << what << ": sceneOffset off the oracle's origin";
+  EXPECT_LT(glm::length(offset - glm::dvec3(mv[3])), 1e-4) << what << ": sceneOffset off the matrix's translation";
+  EXPECT_EQ(readInt(GL_MATRIX_MODE), GL_MODELVIEW) << what;
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << what;
 }

@@ -10,6 +10,7 @@
 #include <glm/glm.hpp>
 
 #include "app/gl.h"
+#include "app/view_state.h"
 
 struct Rgb {
   std::uint8_t r, g, b;
@@ -62,3 +63,20 @@ ShownMove readShownMove();
 // The product read back with glm, with `before` for the old matrix M; false
 // where it does not read.
 bool applyProduct(const std::string& product, const glm::dmat4& before, glm::dmat4* made);
+
+// The keys' oracle. In a key sequence '<', '>', '^' and '_' stand for the
+// left, right, up and down arrows; every other character is itself.
+int arrowFor(char c);
+// What the view should be after keys: the modelview matrix and the scene origin in eye space.
+struct Oracle {
+  glm::dmat4 modelview = glm::dmat4(1.0, 0, 0, 0, 0, 1.0, 0, 0, 0, 0, 1.0, 0, 0, 0, -6.0, 1.0);
+  glm::dvec3 origin{0, 0, -6};
+  bool pan = false;
+
+  void eyeMove(const glm::dmat4& e) { modelview = e * modelview; }
+  void press(char c);
+};
+// Presses each key through the program's callbacks, and the oracle's if given.
+void pressAll(const std::string& keys, Oracle* oracle);
+// The program's view is the oracle's: matrix, scene offset, matrix mode and no GL error.
+void expectViewMatches(const Oracle& oracle, const std::string& what);

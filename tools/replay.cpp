@@ -8,6 +8,9 @@
 //   velmora-replay --menu      only list the menus' rows, one JSON object a line:
 //                              {"menu": 0 main, 1 turns or 2 exercises, "row", "value", "label", "labelWhenSet"}
 //                              (value -1: the row that opens the turns)
+//   velmora-replay --commands  only list the table of commands' rows that have a
+//                              special key, one JSON object a line: {"name",
+//                              "pageKey", "specialKey"} (the arrow keys)
 // One event a line, as tools/events.h has them; blank lines are skipped.
 // It ends early, with the exit status the program gives, on a key that ends it.
 #include <cstdio>
@@ -19,6 +22,7 @@
 #include "app/projection.h"
 #include "app/startup.h"
 #include "app/view_state.h"
+#include "nav/commands.h"
 #include "nav/nav.h"
 #include "scene/scene.h"
 #include "tools/events.h"
@@ -38,11 +42,24 @@ void listMenus() {
   }
 }
 
+void listSpecialCommands() {
+  for (int i = 0; i < commandCount(); ++i) {
+    const Command& command = commandAt(i);
+    if (command.name == nullptr) continue;
+    std::printf("{\"name\":%s,\"pageKey\":%s,\"specialKey\":%d}\n", label(command.name).c_str(),
+                label(command.pageKey).c_str(), command.specialKey);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "--menu") == 0) {
     listMenus();
+    return 0;
+  }
+  if (argc == 2 && std::strcmp(argv[1], "--commands") == 0) {
+    listSpecialCommands();
     return 0;
   }
   openWindow(&argc, argv);

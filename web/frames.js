@@ -52,22 +52,26 @@ function velmoraFrames(page) {
     }
   }
 
+  // The lines the program handed over, each styled by its kind (title,
+  // value, task or count), the box as wide as the widest line can be.
   function showText() {
     const now = program.viewText();
-    if (now === text) return;
-    text = now;
+    const key = JSON.stringify(now);
+    if (key === text) return;
+    text = key;
     matrices.textContent = '';
-    for (const line of now.split('\n').slice(0, -1)) {
+    for (const line of now.lines) {
       const span = document.createElement('span');
-      if (!line.startsWith(' ')) span.className = 'title';
-      span.textContent = line + '\n';
+      span.className = line.kind;
+      span.textContent = line.text + '\n';
       matrices.appendChild(span);
     }
-    matrices.hidden = now === '';
+    matrices.style.setProperty('--columns', now.columns);
+    matrices.hidden = now.lines.length === 0;
   }
 
   function readPicture() {
-    const gl = Module.ctx;
+    const gl = program.context;
     const { width, height } = canvas;
     const rgba = new Uint8Array(width * height * 4);
     gl.readPixels(0, 0, width, height, gl.RGBA, gl.UNSIGNED_BYTE, rgba);

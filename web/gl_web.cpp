@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <vector>
 
 namespace {
@@ -244,9 +245,17 @@ void glPopAttrib() {
   if ((saved.mask & GL_TRANSFORM_BIT) != 0) glMatrixMode(static_cast<GLenum>(saved.matrixMode));
 }
 
-// The one rectangle the viewer draws is the backing of its text, which the
-// page shows beside the view as its own: nothing is drawn.
-void glRecti(GLint, GLint, GLint, GLint) {}
+// A filled rectangle in the plane z = 0, as two triangles: what GL draws for
+// it with the polygon mode fill.
+void glRecti(GLint x1, GLint y1, GLint x2, GLint y2) {
+  const GLfloat corners[4][2] = {{static_cast<GLfloat>(x1), static_cast<GLfloat>(y1)},
+                                 {static_cast<GLfloat>(x2), static_cast<GLfloat>(y1)},
+                                 {static_cast<GLfloat>(x2), static_cast<GLfloat>(y2)},
+                                 {static_cast<GLfloat>(x1), static_cast<GLfloat>(y2)}};
+  velmoraBegin(GL_TRIANGLES);
+  for (const int corner : {0, 1, 2, 0, 2, 3}) velmoraVertex2f(corners[corner][0], corners[corner][1]);
+  velmoraEnd();
+}
 
 }  // extern "C"
 

@@ -1,7 +1,7 @@
 // The toolkit's menus for a page, kept here and shown by the page as HTML
-// (web/menu.js); its bitmap text, whose characters the page shows as its own
-// text; and freeglut's wire cube, which emscripten's GLUT lacks. The window,
-// input and frames are in web/page_seam.cpp.
+// (web/menu.js); its bitmap text, which WebGL has no fonts for; and
+// freeglut's wire cube, which emscripten's GLUT lacks. The window, input and
+// frames are in web/page_seam.cpp.
 #include "web/glut_web.h"
 
 #include <GL/glut.h>
@@ -25,17 +25,14 @@ struct Menu {
   std::vector<MenuItem> items;
 };
 
-// The menus and the text of the frame being drawn.
-struct PageMenusAndText {
+// The menus.
+struct PageMenus {
   std::vector<Menu> menus;  // menu id n is menus[n - 1]
   int currentMenu;
-  int attachedMenu;         // the menu the right button opens
-  std::string json;         // the menus as last handed to the page
-  std::string textDrawing;  // the characters drawn since the frame began
-  bool lineOpen;
-  std::string textDrawn;  // those of the last whole frame
+  int attachedMenu;  // the menu the right button opens
+  std::string json;  // the menus as last handed to the page
 };
-PageMenusAndText page = {};
+PageMenus page = {};
 
 Menu* menuOf(int id) {
   return id >= 1 && id <= static_cast<int>(page.menus.size()) ? &page.menus[static_cast<std::size_t>(id - 1)] : nullptr;
@@ -68,15 +65,6 @@ void chooseMenuEntry(int id, int value) {
   }
 }
 
-void keepFrameText() {
-  if (page.lineOpen) page.textDrawing += '\n';
-  page.textDrawn.swap(page.textDrawing);
-  page.textDrawing.clear();
-  page.lineOpen = false;
-}
-
-const char* frameText() { return page.textDrawn.c_str(); }
-
 extern "C" {
 
 int glutCreateMenu(void (*callback)(int)) {
@@ -108,12 +96,10 @@ void glutSetMenu(int menu) {
   if (menuOf(menu) != nullptr) page.currentMenu = menu;
 }
 
-// Bitmap text: each raster position starts a line; the characters are kept.
-void glRasterPos2i(GLint, GLint) {
-  if (page.lineOpen) page.textDrawing += '\n';
-  page.lineOpen = true;
-}
-void glutBitmapCharacter(void*, int character) { page.textDrawing += static_cast<char>(character); }
+// Bitmap text: WebGL has no fonts, so nothing is drawn. The page is handed
+// its text as lines (showViewText, web/page_seam.cpp) and never asks for these.
+void glRasterPos2i(GLint, GLint) {}
+void glutBitmapCharacter(void*, int) {}
 void* glutBitmap8By13 = nullptr;
 
 // freeglut's wire cube: each face a line loop, the faces and their corners in

@@ -44,20 +44,23 @@ function velmoraLinkAndFullScreen(page) {
   }
 
   // The whole page goes full screen, its view over the rest (web/page.css), so
-  // that the menu, which lies outside the view, still opens over it.
+  // that the menu, which lies outside the view, still opens over it. Whether
+  // it is full screen is the document's alone: the menu's row asks the
+  // program, which asks here (fullScreen, isFullScreen); the button asks the
+  // document itself; the browser's Escape leaves it. Each change, whoever
+  // made it, tells the program, whose row then says what it will do, and the
+  // button follows.
   const root = document.documentElement;
   const fullScreenNow = () => document.fullscreenElement === root;
   function fullScreen(on) {
-    if (on && !fullScreenNow() && root.requestFullscreen) root.requestFullscreen().catch(left);
+    if (on && !fullScreenNow() && root.requestFullscreen) root.requestFullscreen().catch(() => {});
     if (!on && fullScreenNow()) document.exitFullscreen().catch(() => {});
   }
-  // The browser's own way out (Escape), or a refusal: the program's row follows.
-  function left() {
-    if (!fullScreenNow()) program.fullScreenLeft();
+  document.addEventListener('fullscreenchange', () => {
+    program.fullScreenChanged();
     button.textContent = fullScreenNow() ? 'Leave full screen' : 'Full screen';
-  }
-  document.addEventListener('fullscreenchange', left);
-  button.addEventListener('click', () => program.fullScreenButton());
+  });
+  button.addEventListener('click', () => fullScreen(!fullScreenNow()));
 
   return {
     link,

@@ -25,6 +25,7 @@
       link: (text, asTarget) => parts.shown.link(text, asTarget),
       linkRejected: () => parts.shown.linkRejected(),
       fullScreen: (on) => parts.shown.fullScreen(on),
+      isFullScreen: () => parts.shown.isFullScreen(),
       unsupported: () => (element('unsupported').hidden = false),
     },
   });
@@ -41,7 +42,7 @@
   const touch = velmoraTouch({ ...page, frames, menu });
 
   // For scripts and tests: frames drawn, a wait for the frame after what has
-  // happened so far, and the picture, drawn again and read back.
-  window.velmora = { frames: frames.frames, nextFrame: frames.nextFrame, picture: frames.picture };
+  // happened so far, the picture, drawn again and read back, and the program's calls.
+  window.velmora = { frames: frames.frames, nextFrame: frames.nextFrame, picture: frames.picture, program };
   canvas.focus({ preventScroll: true });
 })();

@@ -10,12 +10,16 @@
 
 #include <GL/glut.h>
 
+#include "app/json.h"
 #include "app/platform.h"
+#include "nav/commands.h"
 #include "nav/nav.h"
+#include "scene/scene.h"
 #include "web/gl_web.h"
 #include "web/glut_web.h"
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -30,12 +34,14 @@ struct PageToolkit {
   void (*motion)(int, int);
   void (*menuStatus)(int, int, int);
   int modifiers;
+  std::string text;  // the last frame's text (velmoraViewText)
 };
 PageToolkit toolkit = {};
 
 // The hooks: each answered by a function of the same name on the page's Module (web/program.js).
 EM_JS(void, tellPageStarted, (), { Module.velmoraStarted(); });
 EM_JS(void, tellPageFullScreen, (int on), { Module.velmoraFullScreen(Boolean(on)); });
+EM_JS(int, askPageFullScreen, (), { return Module.velmoraIsFullScreen() ? 1 : 0; });
 EM_JS(void, tellPageLink, (const char* link, int asTarget),
       { Module.velmoraLink(UTF8ToString(link), Boolean(asTarget)); });
 EM_JS(void, tellPageLinkRejected, (), { Module.velmoraLinkRejected(); });
@@ -45,9 +51,10 @@ EM_JS(void, unwind, (), { throw 'unwind'; });
 // A MouseEvent's button (0 main, 1 auxiliary, 2 secondary) as the toolkit numbers it.
 constexpr int kButtonOfDom[] = {GLUT_LEFT_BUTTON, GLUT_MIDDLE_BUTTON, GLUT_RIGHT_BUTTON};
 
-// A key as freeglut on X11 reports it: named keys, a character or a special
-// key. Keys it reports that the program ignores (modifiers alone, Num Lock)
-// are not handed on.
+// A key as freeglut on X11 reports it: a command's special key (its row's
+// page key, nav/commands.h), one of these named keys, or a character. Keys
+// it reports that the program ignores (modifiers alone, Num Lock) are not
+// handed on.
 struct NamedKey {
   const char* name;  // a KeyboardEvent's key value
   int code;
@@ -56,8 +63,7 @@ struct NamedKey {
 // clang-format off
 constexpr NamedKey kNamedKeys[] = {
     {"Backspace", 8, false}, {"Tab", 9, false}, {"Enter", 13, false}, {"Escape", 27, false}, {"Delete", 127, false},
-    {"ArrowLeft", GLUT_KEY_LEFT, true}, {"ArrowUp", GLUT_KEY_UP, true}, {"ArrowRight", GLUT_KEY_RIGHT, true},
-    {"ArrowDown", GLUT_KEY_DOWN, true}, {"PageUp", GLUT_KEY_PAGE_UP, true}, {"PageDown", GLUT_KEY_PAGE_DOWN, true},
+    {"PageUp", GLUT_KEY_PAGE_UP, true}, {"PageDown", GLUT_KEY_PAGE_DOWN, true},
     {"Home", GLUT_KEY_HOME, true}, {"End", GLUT_KEY_END, true}, {"Insert", GLUT_KEY_INSERT, true},
     {"F1", GLUT_KEY_F1, true}, {"F2", GLUT_KEY_F2, true}, {"F3", GLUT_KEY_F3, true}, {"F4", GLUT_KEY_F4, true},
     {"F5", GLUT_KEY_F5, true}, {"F6", GLUT_KEY_F6, true}, {"F7", GLUT_KEY_F7, true}, {"F8", GLUT_KEY_F8, true},
@@ -88,12 +94,27 @@ void handButton(int button, bool down, int x, int y, int shift, int ctrl, int al
 
 }  // namespace
 
-// The page's own ways (app/platform.h): full screen, a view handed on and a
-// link not understood are the page's to show; why it was not understood is not shown.
+// The page's own ways (app/platform.h): full screen, whose state is the
+// document's, a view handed on and a link not understood are the page's to
+// show; why it was not understood is not shown. The frame's text is kept for
+// the page, which takes it once the frame is drawn (velmoraViewText).
 void enterFullScreen() { tellPageFullScreen(1); }
 void leaveFullScreen() { tellPageFullScreen(0); }
+bool isFullScreen() { return askPageFullScreen() != 0; }
 void handViewOn(const char* link, bool asTarget) { tellPageLink(link, asTarget ? 1 : 0); }
 void rejectViewLink(const char*, const char*) { tellPageLinkRejected(); }
+bool strayMenuChoices() { return false; }
+void resetPlatform() {}
+
+void showViewText(const ShownText& text) {
+  static const char* const kKindNames[] = {"title", "value", "task", "count"};
+  std::string& json = toolkit.text;
+  json = "{\"columns\":" + std::to_string(kViewTextWidth) + ",\"lines\":[";
+  for (int i = 0; i < text.count; ++i)
+    json += std::string(i == 0 ? "" : ",") + "{\"kind\":\"" + kKindNames[text.kinds[i]] +
+            "\",\"text\":" + jsonString(text.lines[i]) + "}";
+  json += "]}";
+}
 
 extern "C" {
 
@@ -121,8 +142,8 @@ void glutEntryFunc(void (*)(int)) {}
 int glutGetWindow() { return 1; }
 void glutSetWindow(int) {}
 
-// The end of every frame: its text becomes the page's (velmoraViewText).
-void glutSwapBuffers() { keepFrameText(); }
+// The page shows the buffer once the frame's call returns.
+void glutSwapBuffers() {}
 
 // Draws a frame; the page takes its text and pixels once this returns.
 EMSCRIPTEN_KEEPALIVE void velmoraDraw() {
@@ -138,6 +159,12 @@ EMSCRIPTEN_KEEPALIVE void velmoraReshape(int width, int height) {
 // pointer at window pixel (x, y). Returns 1 if the toolkit would report it, 0
 // if it is not one of the program's.
 EMSCRIPTEN_KEEPALIVE int velmoraKey(const char* key, int x, int y) {
+  for (int i = 0; i < commandCount(); ++i) {
+    const Command& command = commandAt(i);
+    if (command.pageKey == nullptr || std::strcmp(key, command.pageKey) != 0) continue;
+    if (toolkit.special != nullptr) toolkit.special(command.specialKey, x, y);
+    return 1;
+  }
   for (const NamedKey& named : kNamedKeys) {
     if (std::strcmp(key, named.name) != 0) continue;
     if (named.isSpecial && toolkit.special != nullptr) toolkit.special(named.code, x, y);
@@ -183,24 +210,16 @@ EMSCRIPTEN_KEEPALIVE void velmoraMenuStatus(int open, int x, int y) {
 // The user chose the entry of `value` in menu `id`.
 EMSCRIPTEN_KEEPALIVE void velmoraMenuChoice(int id, int value) { chooseMenuEntry(id, value); }
 
-// The view left full screen by the browser's own way out.
-EMSCRIPTEN_KEEPALIVE void velmoraFullScreenLeft() { onFullScreenLeft(); }
+// The document entered or left full screen, by the menu's row, the page's
+// button or the browser's own way out: the menu's row follows.
+EMSCRIPTEN_KEEPALIVE void velmoraFullScreenChanged() { onFullScreenChanged(); }
 
-// The page's Full screen button, which does what the menu's row does.
-EMSCRIPTEN_KEEPALIVE void velmoraFullScreenButton() { onMenu(kMenuFullScreen); }
+// The text the last frame showed, as JSON: {"columns": the widest line's,
+// "lines": [{"kind": "title", "value", "task" or "count", "text"}]}: the
+// exercise's lines and the matrices', none while neither is shown.
+EMSCRIPTEN_KEEPALIVE const char* velmoraViewText() { return toolkit.text.c_str(); }
 
-// The text the last frame drew, one line after another, each ended by a
-// newline: the matrices, or nothing while they are not shown.
-EMSCRIPTEN_KEEPALIVE const char* velmoraViewText() { return frameText(); }
-
-// The scene origin's distance in front of the eye: the modelview's last
-// column is where the origin lies in eye space. The page's pinch scales by
-// it, in steps of one P (velmoraMoveStep).
-EMSCRIPTEN_KEEPALIVE double velmoraSceneDepth() {
-  GLfloat modelview[16];
-  glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-  return -modelview[14];
-}
-EMSCRIPTEN_KEEPALIVE double velmoraMoveStep() { return kMoveStep; }
+// Two fingers `scale` times as far apart as when their drag began (nav/nav.h's pinchTo).
+EMSCRIPTEN_KEEPALIVE void velmoraPinch(double scale) { pinchTo(scale); }
 
 }  // extern "C"

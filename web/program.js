@@ -5,8 +5,8 @@
 // key, modifier keys as true or false), which the program translates.
 'use strict';
 // `page`: {canvas, startArguments, changed, ended, hooks: {started, link,
-// linkRejected, fullScreen, unsupported}}: changed() follows every call that may
-// change the picture, ended() the program's end.
+// linkRejected, fullScreen, isFullScreen, unsupported}}: changed() follows
+// every call that may change the picture, ended() the program's end.
 function velmoraProgram(page) {
   const { hooks } = page;
   let started = false; // main has made the window: the program takes calls
@@ -62,6 +62,7 @@ function velmoraProgram(page) {
     velmoraLink: (link, asTarget) => hooks.link(link, asTarget),
     velmoraLinkRejected: () => hooks.linkRejected(),
     velmoraFullScreen: (on) => hooks.fullScreen(on),
+    velmoraIsFullScreen: () => hooks.isFullScreen(),
     // Called as the module's compile is begun (1) and done (0).
     monitorRunDependencies: (left) => left > 0 && mark('script'),
     preRun: [() => mark('module')],
@@ -115,10 +116,12 @@ function velmoraProgram(page) {
     menus: () => run(() => JSON.parse(text(Module._velmoraMenus()))) ?? null,
     menuStatus: (open, [x, y]) => change(() => Module._velmoraMenuStatus(flag(open), x, y)),
     menuChoice: (id, value) => change(() => Module._velmoraMenuChoice(id, value)),
-    fullScreenLeft: () => run(() => Module._velmoraFullScreenLeft()),
-    fullScreenButton: () => change(() => Module._velmoraFullScreenButton()),
-    viewText: () => run(() => text(Module._velmoraViewText())) ?? '',
-    sceneDepth: () => run(() => Module._velmoraSceneDepth()),
-    moveStep: () => run(() => Module._velmoraMoveStep()),
+    // Fingers `scale` times as far apart as when the two-finger drag began.
+    pinch: (scale) => change(() => Module._velmoraPinch(scale)),
+    fullScreenChanged: () => run(() => Module._velmoraFullScreenChanged()),
+    // The last frame's text: {columns, lines: [{kind, text}]}, as web/page_seam.cpp hands it.
+    viewText: () => run(() => JSON.parse(text(Module._velmoraViewText()))) ?? { columns: 0, lines: [] },
+    // The WebGL context the page made and the program draws with.
+    context,
   };
 }

@@ -6,7 +6,7 @@
 // together, once per animation frame, just before it is drawn: a browser
 // reports each finger's move as an event of its own, and a midpoint taken
 // after each would step back and forth. A finger's path to the matrix: here,
-// web/program.js, web/page_seam.cpp, nav/mouse.cpp.
+// web/program.js, web/page_seam.cpp, nav/mouse.cpp, nav/camera.cpp.
 'use strict';
 // `page`: {canvas, matrices, program, frames, menu, toBuffer}, from web/page.js.
 // Returns {cancel}, which ends the gesture under way and ignores the fingers
@@ -21,7 +21,7 @@ function velmoraTouch(page) {
 
   const fingers = new Map(); // pointerId -> [clientX, clientY], in the order they came down
   const ignored = new Set(); // fingers that closed or opened the menu, until lifted
-  let gesture = null; // {ids, button, at: buffer px handed on last, timer, start, spread, depth, step, steps}
+  let gesture = null; // {ids, button, at: buffer px handed on last, timer, start, spread, scale}
 
   const pointsOf = (ids) => ids.map((id) => fingers.get(id));
   const spreadOf = ([a, b]) => Math.max(kMinSpread, Math.hypot(a[0] - b[0], a[1] - b[1]));
@@ -50,9 +50,7 @@ function velmoraTouch(page) {
       gesture.timer = setTimeout(longPress, kLongPressMs);
     } else if (ids.length === 2) {
       gesture.spread = spreadOf(pointsOf(ids));
-      gesture.step = program.moveStep(); // scene units of one P or p
-      gesture.depth = Math.max(program.sceneDepth(), gesture.step);
-      gesture.steps = 0;
+      gesture.scale = 1;
     }
   }
 
@@ -64,9 +62,8 @@ function velmoraTouch(page) {
   }
 
   // The moves since the last look, as one step: the drag to where the gesture's
-  // point is now and, for two fingers, the P or p steps their spread asks for.
-  // Spreading them s times as far apart asks for the scene at 1 / s of the
-  // depth it had when the second finger came: round((1 - 1 / s) x depth / step) steps.
+  // point is now and, for two fingers, how many times as far apart they are
+  // as when the second came down, which the program makes P or p steps of.
   function take() {
     if (!gesture || gesture.timer !== undefined || program.ended()) return;
     const point = pointOf(gesture.ids);
@@ -76,10 +73,9 @@ function velmoraTouch(page) {
       program.motion(at);
     }
     if (gesture.ids.length !== 2) return;
-    const { depth, spread, step } = gesture;
-    const wanted = Math.round((depth - (depth * spread) / spreadOf(pointsOf(gesture.ids))) / step);
-    if (wanted !== gesture.steps) program.wheel(wanted - gesture.steps, at);
-    if (gesture) gesture.steps = wanted;
+    const scale = spreadOf(pointsOf(gesture.ids)) / gesture.spread;
+    if (scale !== gesture.scale) program.pinch(scale);
+    if (gesture) gesture.scale = scale;
   }
 
   // A finger came or went: what moved before is taken first, then the

@@ -101,9 +101,13 @@ export function readGallery() {
     .map((line) => JSON.parse(line));
 }
 
+// The program's commands of special keys (velmora-replay --commands): the
+// arrow keys, each with its name in the moves' words, its page key and its GLUT_KEY_ code.
+const specialCommands = run(config.replay, ['--commands']).split('\n').filter(Boolean).map((line) => JSON.parse(line));
+
 // --- The gallery's input, as browser input ---
 const keysyms = {
-  Right: 'ArrowRight', Left: 'ArrowLeft', Up: 'ArrowUp', Down: 'ArrowDown', Escape: 'Escape', Return: 'Enter',
+  ...Object.fromEntries(specialCommands.map((command) => [command.name, command.pageKey])), Escape: 'Escape', Return: 'Enter',
   space: ' ', Home: 'Home', End: 'End', Insert: 'Insert', F1: 'F1', F12: 'F12', BackSpace: 'Backspace', Tab: 'Tab',
   Delete: 'Delete', eacute: '\u00e9',
 };
@@ -129,8 +133,8 @@ export const kMenuRows = {
   eyeView: rowOf(258), resetView: rowOf(256), undo: rowOf(259), fullScreen: rowOf(260), link: rowOf(261), practice: rowOf(-2),
   quit: rowOf(113), last: kMenu.length - 1,
 };
-// The arrow keys' GLUT_KEY_ codes.
-export const kArrowCodes = { ArrowLeft: 100, ArrowUp: 101, ArrowRight: 102, ArrowDown: 103 };
+// The arrow keys' GLUT_KEY_ codes, by page key.
+export const kArrowCodes = Object.fromEntries(specialCommands.map((command) => [command.pageKey, command.specialKey]));
 
 export class Session {
   constructor(driver) {

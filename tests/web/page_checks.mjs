@@ -40,7 +40,7 @@ async function thePage(session) {
       outline: getComputedStyle(canvas).outlineStyle,
       size: [canvas.width, canvas.height],
       // The context the page made, as the program's window asks (GLUT_DOUBLE | GLUT_RGB).
-      context: ((a) => [a.alpha, a.antialias, a.depth, a.stencil].join())(Module.ctx.getContextAttributes()),
+      context: ((a) => [a.alpha, a.antialias, a.depth, a.stencil].join())(velmora.program.context.getContextAttributes()),
     };
   });
   check(page.title === 'Velmora', `${name}: the title is "${page.title}"`);

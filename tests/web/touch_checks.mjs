@@ -169,10 +169,13 @@ export async function testSharpAndTouch(name) {
     const [r, s0, s1] = [shift(c, -40, 0), shift(c, 40, 0), shift(c, 120, 0)];
     await driver.input([fingers({ move: r }, { move: s0 }), fingers({ down: true }, { down: true }),
       fingers(null, { move: s1 }), fingers({ up: true }, { up: true })]);
-    await session.settle(); // twice as far apart: the scene at half its depth, in P steps the desktop is given too
+    await session.settle(); // twice as far apart: the scene at half its depth
     const after = await depth();
     check(Math.abs(after - before / 2) < 0.05, `${where}: fingers twice as far apart left the scene at depth ${after}`);
-    events.push(`drag 1 ${midpoint(r, s0)} ${midpoint(r, s1)} 0`, ...Array(Math.round((before - after) / 0.1)).fill('wheel 3 0 0'));
+    // The README's steps, from the fingers' own distances: round((1 - 1 / s) x depth / 0.1) P.
+    const spread = Math.hypot(s1[0] - r[0], s1[1] - r[1]) / Math.hypot(s0[0] - r[0], s0[1] - r[1]);
+    const notches = Math.round((1 - 1 / spread) * before / 0.1);
+    events.push(`drag 1 ${midpoint(r, s0)} ${midpoint(r, s1)} 0`, ...Array(notches).fill('wheel 3 0 0'));
     await expectEvents('a finger moved twice as far from the other');
     const [d0, d1, d2, e] = [at(200, 350), at(240, 300), at(300, 330), at(100, 100)];
     await driver.input([finger({ move: d0 }), finger({ down: true }), finger({ move: d1 }),
