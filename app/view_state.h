@@ -1,5 +1,10 @@
-// The viewer's whole state: one record that lives for the run, plus the
-// scratch copy of the modelview matrix used while an eye-space move runs.
+// The view's state: one record that lives for the run, plus the scratch copy
+// of the modelview matrix used while an eye-space move runs. The other
+// records are each their own file's, at its top: the move being made
+// (nav/last_move.cpp), the drag (nav/mouse.cpp), the menu as the toolkit has
+// it (nav/menu.cpp), the linked view (app/view_link.cpp) and the platform's
+// (full screen on the desktop, app/platform_desktop.cpp); resetState
+// (app/startup.h) puts every one back.
 #pragma once
 
 struct Vec3f {

@@ -111,7 +111,10 @@ int exerciseCount();
 const Exercise* exerciseAt(int number);
 // The modelview matrix the moves make from the starting view, and the
 // projection they fix (-1 if they switch none); false if a word is not one
-// of the moves. Changes nothing else.
+// of the moves or the switches that shape them (nav/commands.h). The view,
+// its offset, mode and projection are as they were after it; the moves made
+// on the way write savedModelview and the record of the move being made
+// (nav/last_move.h), which an exercise's start makes afresh.
 bool targetOfMoves(const char* moves, float target[16], int* projection);
 // Starts exercise `number` from the starting view in perspective, its moves
 // counted from 0: Undo goes back no further. Nothing for any other number.

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <glm/gtc/matrix_transform.hpp>
@@ -143,6 +144,41 @@ TEST(Navigation, DragsMatchTheOracle) {
           << what << ": the grabbed point left the pointer";
     }
   }
+}
+
+// A pinch in a two-finger (middle) drag: fingers s times as far apart as at
+// the press ask for round((1 - 1 / s) x depth / 0.1) P steps in all, the
+// depth taken at the press; what is not a positive scale asks for nothing;
+// the whole pinch is one move for Undo.
+TEST(Navigation, PinchStepsAsTheFingersSpread) {
+  struct Pinch {
+    const char* keysBefore;
+    std::vector<double> scales;  // handed one after the other in the drag
+    int steps;                   // P steps in all (negative: p)
+  };
+  const double bad[] = {0.0, -2.0, std::nan(""), INFINITY, -INFINITY};
+  const std::string behind(70, 'P');  // the origin behind the eye: a pinch takes one step's depth
+  const Pinch pinches[] = {
+      {"", {2.0}, 30},      {"", {0.5}, -60},           {"", {1.0}, 0},
+      {"", {1.01}, 1},      {"", {2.0, 1.0}, 0},        {"", {4.0, 2.0}, 30},
+      {"XmP>", {1.25}, 12}, {behind.c_str(), {3.0}, 1}, {"", {bad, bad + 5}, 0},
+  };
+  for (const Pinch& p : pinches) {
+    resetViewer();
+    Oracle oracle;
+    pressAll(p.keysBefore, &oracle);
+    const glm::dmat4 before = readMatrix(GL_MODELVIEW_MATRIX);
+    mouseButton(GLUT_MIDDLE_BUTTON, GLUT_DOWN, false, 250, 250);
+    for (const double scale : p.scales) pinchTo(scale);
+    mouseButton(GLUT_MIDDLE_BUTTON, GLUT_UP, false, 250, 250);
+    for (int i = 0; i < std::abs(p.steps); ++i) oracle.press(p.steps > 0 ? 'P' : 'p');
+    // Sixty float steps of 0.1 drift a little further than a key sequence's.
+    EXPECT_LT(maxDiff(readMatrix(GL_MODELVIEW_MATRIX), oracle.modelview), 1e-4) << p.keysBefore << ", " << p.steps;
+    EXPECT_NEAR(view.sceneOffset.z, oracle.origin.z, 1e-4) << p.keysBefore << ", " << p.steps;
+    onMenu(kMenuUndo);
+    EXPECT_EQ(maxDiff(readMatrix(GL_MODELVIEW_MATRIX), before), 0.0) << p.keysBefore << ": Undo left a step";
+  }
+  resetViewer();
 }
 
 // Where the window has no height or the origin is at or behind the eye, a pan

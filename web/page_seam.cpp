@@ -23,17 +23,14 @@
 
 namespace {
 
-// The callbacks the program registered, and the modifier keys of the pointer
-// event being handed on (GLUT_ACTIVE_ bits).
+// The callbacks the program registered, and the frame's text.
 struct PageToolkit {
   void (*display)();
   void (*reshape)(int, int);
   void (*keyboard)(unsigned char, int, int);
   void (*special)(int, int, int);
-  void (*mouse)(int, int, int, int);
   void (*motion)(int, int);
   void (*menuStatus)(int, int, int);
-  int modifiers;
   std::string text;  // the last frame's text (velmoraViewText)
 };
 PageToolkit toolkit = {};
@@ -84,12 +81,10 @@ int latin1Of(const char* key) {
   return -1;
 }
 
-// A button of the toolkit's numbers down or up, with Shift, Ctrl and Alt held or not (1 or 0).
-void handButton(int button, bool down, int x, int y, int shift, int ctrl, int alt) {
-  toolkit.modifiers =
-      (shift != 0 ? GLUT_ACTIVE_SHIFT : 0) | (ctrl != 0 ? GLUT_ACTIVE_CTRL : 0) | (alt != 0 ? GLUT_ACTIVE_ALT : 0);
-  if (toolkit.mouse != nullptr) toolkit.mouse(button, down ? GLUT_DOWN : GLUT_UP, x, y);
-  toolkit.modifiers = 0;
+// A button of the toolkit's numbers down or up, handed to the mouse's input
+// (nav/mouse.cpp) with Shift held or not, as the page has it with the event.
+void handButton(int button, bool down, int x, int y, int shift) {
+  mouseButton(button, down ? GLUT_DOWN : GLUT_UP, shift != 0, x, y);
 }
 
 }  // namespace
@@ -124,10 +119,12 @@ void glutDisplayFunc(void (*callback)()) { toolkit.display = callback; }
 void glutReshapeFunc(void (*callback)(int, int)) { toolkit.reshape = callback; }
 void glutKeyboardFunc(void (*callback)(unsigned char, int, int)) { toolkit.keyboard = callback; }
 void glutSpecialFunc(void (*callback)(int, int, int)) { toolkit.special = callback; }
-void glutMouseFunc(void (*callback)(int, int, int, int)) { toolkit.mouse = callback; }
+// Buttons go to the mouse's input with the Shift the event held (velmoraMouse),
+// so the callback, which asks the toolkit for it, is not needed.
+void glutMouseFunc(void (*)(int, int, int, int)) {}
 void glutMotionFunc(void (*callback)(int, int)) { toolkit.motion = callback; }
 void glutMenuStatusFunc(void (*callback)(int, int, int)) { toolkit.menuStatus = callback; }
-int glutGetModifiers() { return toolkit.modifiers; }
+int glutGetModifiers() { return 0; }
 // A page has no idle event: a frame is drawn when the page asks for one.
 void glutIdleFunc(void (*)()) {}
 
@@ -178,10 +175,11 @@ EMSCRIPTEN_KEEPALIVE int velmoraKey(const char* key, int x, int y) {
 }
 
 // The MouseEvent button `domButton` went down (`down` 1) or up at window pixel
-// (x, y), with Shift, Ctrl and Alt held or not. Other buttons are not the program's.
-EMSCRIPTEN_KEEPALIVE void velmoraMouse(int domButton, int down, int x, int y, int shift, int ctrl, int alt) {
+// (x, y), with Shift, Ctrl and Alt held or not; only Shift changes what a
+// press does. Other buttons are not the program's.
+EMSCRIPTEN_KEEPALIVE void velmoraMouse(int domButton, int down, int x, int y, int shift, int, int) {
   if (domButton < 0 || domButton > 2) return;
-  handButton(kButtonOfDom[domButton], down != 0, x, y, shift, ctrl, alt);
+  handButton(kButtonOfDom[domButton], down != 0, x, y, shift);
 }
 
 // The pointer moved to window pixel (x, y) with a button held.
@@ -191,11 +189,11 @@ EMSCRIPTEN_KEEPALIVE void velmoraMotion(int x, int y) {
 
 // `notches` wheel notches at window pixel (x, y), away from the user when
 // positive, each a press and a release of a wheel button as the toolkit reports them.
-EMSCRIPTEN_KEEPALIVE void velmoraWheel(int notches, int x, int y, int shift, int ctrl, int alt) {
+EMSCRIPTEN_KEEPALIVE void velmoraWheel(int notches, int x, int y, int shift, int, int) {
   const int button = notches > 0 ? kWheelAwayButton : kWheelTowardsButton;
   for (int i = 0; i < (notches > 0 ? notches : -notches); ++i) {
-    handButton(button, true, x, y, shift, ctrl, alt);
-    handButton(button, false, x, y, shift, ctrl, alt);
+    handButton(button, true, x, y, shift);
+    handButton(button, false, x, y, shift);
   }
 }
 
