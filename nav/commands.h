@@ -17,22 +17,21 @@ struct Command;
 using CommandRun = void (*)(const Command&);
 
 struct Command {
-  const char* keys;     // the characters that run it, "" for none ("Mm": both cases)
-  int specialKey;       // or the toolkit's special-key code that runs it, 0 for none
-  const char* name;     // its special key in the moves' words, as X names it ("Right"); null for none
-  const char* pageKey;  // its special key as a KeyboardEvent's key value ("ArrowRight"); null for none
-  int value;            // what its menu row hands back where it has no key (a kMenu value, nav/nav.h); else 0
-  int menu;             // the menu its row is in: kMainMenu, kTurnMenu, kPracticeMenu (nav/nav.h), or -1
-  // Its row's label, a format given `axis` and `amount` ("About %c, %+g
-  // degrees"), and a toggle's label while isSet() is 1; the key's hint
-  // ("(X)") is added to both.
-  const char* label;
-  const char* labelWhenSet;
-  int (*isSet)();
+  const char* keys;  // the characters that run it, "" for none ("Mm": both cases)
+  int value;         // what its menu row hands back where it has no key (a kMenu value, nav/nav.h); else 0
+  int menu;          // the menu its row is in: kMainMenu, kTurnMenu, kPracticeMenu (nav/nav.h), or -1
   CommandEffect effect;
   CommandRun run;
-  char axis;      // 'x', 'y' or 'z' for a turn or an arrow key, else 0
-  double amount;  // a turn's degrees, a step's scene units, the gizmo's form; its sign the direction
+  // Its row's label, a format given `axis` and `amount` ("About %c, %+g
+  // degrees"), and a toggle's while isSet() is 1; the key's hint ("(X)") is added.
+  const char* label;
+  char axis = 0;      // 'x', 'y' or 'z' for a turn or an arrow key
+  double amount = 0;  // a turn's degrees, a step's scene units, the gizmo's form; its sign the direction
+  const char* labelWhenSet = nullptr;
+  int (*isSet)() = nullptr;
+  int specialKey = 0;             // the toolkit's special-key code that runs it, 0 for none
+  const char* name = nullptr;     // that key in the moves' words, as X names it ("Right")
+  const char* pageKey = nullptr;  // that key as a KeyboardEvent's key value ("ArrowRight")
 };
 
 int commandCount();

@@ -42,7 +42,7 @@ int commandRows(int which) {
   return rows;
 }
 
-// The main menu's rows that the menu's record has room for: all of them (a test holds it).
+// The main menu's rows that the menu's record has room for: all of them (the navigation test holds it).
 int mainRows() { return std::min(commandRows(kMainMenu), kMainRowsMax); }
 
 int exerciseRows(int which) { return which == kPracticeMenu ? std::min(exerciseCount(), kExercisesMax) : 0; }

@@ -263,6 +263,8 @@ TEST(Navigation, TurnSubmenuAndDisplaysFromTheMenu) {
   EXPECT_EQ(view.showMatrices, 1);
   EXPECT_EQ(view.showEyeView, 1);
   EXPECT_LT(maxDiff(readMatrix(GL_MODELVIEW_MATRIX), oracleStartModelview()), 1e-6);
+  for (int row = 0; row < menuRowCount(kMainMenu); ++row)  // every row of the main menu is shown
+    if (menuRowValue(kMainMenu, row) >= 0) EXPECT_NE(menuLabel(menuRowValue(kMainMenu, row)), nullptr) << row;
   for (int bad : {-1, kMenuLinkTarget + 1, kMenuExercise, kMenuExercise + exerciseCount() + 1, 100000})
     onMenu(bad);  // values no entry has: nothing happens
   EXPECT_EQ(view.showMatrices, 1);

@@ -6,7 +6,7 @@
 // desktop's toolkit tells it of a resized window.
 'use strict';
 // `page`: {canvas, matrices, program}, from web/page.js. Returns {ask,
-// gather, start, toBuffer, frames, nextFrame, picture}.
+// gather, handOnGathered, start, toBuffer, frames, nextFrame, picture}.
 function velmoraFrames(page) {
   const { canvas, matrices, program } = page;
   let started = false; // the program has made its window and can draw
@@ -14,7 +14,7 @@ function velmoraFrames(page) {
   let changed = false; // the picture may have changed since the last frame
   let frames = 0;
   let text = null;
-  const gatherers = []; // run first in each animation frame: input gathered over the frame
+  let gathered = {}; // the touch gesture's latest {at, scale} over the frame, handed on as it begins
   const waiters = []; // resolved after the asked-for frame
   const captures = []; // resolved with the next frame's pixels
 
@@ -28,7 +28,7 @@ function velmoraFrames(page) {
   }
 
   function animationFrame() {
-    for (const take of gatherers) take(); // asks made here are for this frame
+    handOnGathered(); // asks made here are for this frame
     asked = false;
     if (changed && !program.ended()) {
       changed = false;
@@ -38,6 +38,16 @@ function velmoraFrames(page) {
     }
     for (const resolve of waiters.splice(0)) resolve(frames);
     for (const resolve of captures.splice(0)) resolve(null); // no frame was drawn: the program has ended
+  }
+
+  // The moves gathered since the last frame, as one step: the drag to where
+  // the gesture's point is now and, for two fingers, how many times as far
+  // apart they are as at its press, which the program makes P or p steps of.
+  function handOnGathered() {
+    const { at, scale } = gathered;
+    gathered = {};
+    if (at) program.motion(at);
+    if (scale !== undefined) program.pinch(scale);
   }
 
   // The frame the program has just drawn: its text as the page's own, and its
@@ -119,7 +129,13 @@ function velmoraFrames(page) {
 
   return {
     ask,
-    gather: (take) => gatherers.push(take), // take() runs first in each animation frame, before its drawing
+    // The gesture's latest {at, scale}, handed on in the next animation frame
+    // before its drawing, or at once by handOnGathered; null forgets it.
+    gather(now) {
+      gathered = now === null ? {} : { ...gathered, ...now };
+      if (now !== null) ask(false);
+    },
+    handOnGathered,
     // The program has made its window: the buffer's size, then the first frame.
     start() {
       started = true;

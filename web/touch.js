@@ -2,11 +2,12 @@
 // drags the desktop program knows. One finger drags as the left button does
 // (orbit); two drag as the middle button does, at their midpoint (pan), and
 // as they spread or close they give P or p steps; one finger held still for
-// half a second opens the menu under it. Every finger's moves are taken
-// together, once per animation frame, just before it is drawn: a browser
-// reports each finger's move as an event of its own, and a midpoint taken
-// after each would step back and forth. A finger's path to the matrix: here,
-// web/program.js, web/page_seam.cpp, nav/mouse.cpp, nav/camera.cpp.
+// half a second opens the menu under it. Every finger's moves are gathered
+// and handed on together, once per animation frame, just before it is drawn
+// (web/frames.js): a browser reports each finger's move as an event of its
+// own, and a midpoint handed on after each would step back and forth. A
+// finger's path to the matrix: here, web/frames.js, web/program.js,
+// web/page_seam.cpp, nav/mouse.cpp, nav/camera.cpp.
 'use strict';
 // `page`: {canvas, matrices, program, frames, menu, toBuffer}, from web/page.js.
 // Returns {cancel}, which ends the gesture under way and ignores the fingers
@@ -61,21 +62,18 @@ function velmoraTouch(page) {
     gesture = null;
   }
 
-  // The moves since the last look, as one step: the drag to where the gesture's
-  // point is now and, for two fingers, how many times as far apart they are
-  // as when the second came down, which the program makes P or p steps of.
-  function take() {
+  // What the fingers ask for now, gathered for the next frame (web/frames.js):
+  // where the gesture's point is and, for two fingers, their spread against
+  // the press's.
+  function gatherMove() {
     if (!gesture || gesture.timer !== undefined || program.ended()) return;
     const point = pointOf(gesture.ids);
     const at = page.toBuffer(point[0], point[1]);
-    if (at[0] !== gesture.at[0] || at[1] !== gesture.at[1]) {
-      gesture.at = at;
-      program.motion(at);
-    }
-    if (gesture.ids.length !== 2) return;
-    const scale = spreadOf(pointsOf(gesture.ids)) / gesture.spread;
-    if (scale !== gesture.scale) program.pinch(scale);
-    if (gesture) gesture.scale = scale;
+    const now = {};
+    if (at[0] !== gesture.at[0] || at[1] !== gesture.at[1]) now.at = gesture.at = at;
+    const scale = gesture.ids.length === 2 ? spreadOf(pointsOf(gesture.ids)) / gesture.spread : 1;
+    if (scale !== gesture.scale && gesture.ids.length === 2) now.scale = gesture.scale = scale;
+    if (now.at || now.scale !== undefined) frames.gather(now);
   }
 
   // A finger came or went: what moved before is taken first, then the
@@ -83,7 +81,8 @@ function velmoraTouch(page) {
   function change(how, fresh) {
     if (gesture) {
       stopTimer();
-      take();
+      gatherMove();
+      frames.handOnGathered();
       end();
     }
     how();
@@ -125,9 +124,8 @@ function velmoraTouch(page) {
       Math.hypot(event.clientX - gesture.start[0], event.clientY - gesture.start[1]) > kLongPressSlop) {
       stopTimer();
     }
-    frames.ask(false); // taken in the next animation frame
+    gatherMove();
   }, true);
-  frames.gather(take);
 
   // A cancelled touch ends as a lifted one, where it was last seen.
   const lift = (event) => {
@@ -147,6 +145,7 @@ function velmoraTouch(page) {
 
   return {
     cancel() {
+      frames.gather(null);
       if (gesture) {
         stopTimer();
         end();
