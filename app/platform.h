@@ -16,11 +16,17 @@ bool isFullScreen();
 // and on the clipboard.
 void handViewOn(const char* link, bool asTarget);
 
+// The teacher's set of `count` targets as one link: the desktop prints the
+// command that opens it (--target TEXT, once a target); the page puts it in
+// its address (#target=TEXT&target=TEXT...) and on the clipboard.
+void handTargetsOn(const char* const* links, int count);
+
 // A view's text that was not understood: the desktop says why on standard
 // error and ends with status 2 before any window opens; the page says in
-// one line that its link was not understood, and starts as usual.
-// `option`: "--view" or "--target".
-void rejectViewLink(const char* option, const char* problem);
+// one line that its link was not understood, naming `which` of a set, and
+// starts as usual. `option`: "--view" or "--target"; `which`: "the view" or
+// "target 3 of 5".
+void rejectViewLink(const char* option, const char* which, const char* problem);
 
 // Whether the toolkit may hand a click beside its open menu to the menu's
 // callback as a choice (freeglut 3.4 on X11 does, nav/menu.cpp).

@@ -52,8 +52,15 @@ void handViewOn(const char* link, bool asTarget) {
   std::fflush(stdout);
 }
 
-void rejectViewLink(const char* option, const char* problem) {
-  std::fprintf(stderr, "velmora: %s: the view was not understood: %s\n", option, problem);
+void handTargetsOn(const char* const* links, int count) {
+  std::printf("velmora");
+  for (int i = 0; i < count; ++i) std::printf(" --target %s", links[i]);
+  std::printf("\n");
+  std::fflush(stdout);
+}
+
+void rejectViewLink(const char* option, const char* which, const char* problem) {
+  std::fprintf(stderr, "velmora: %s: %s was not understood: %s\n", option, which, problem);
   std::exit(2);
 }
 

@@ -31,8 +31,9 @@ void initGl() {
   glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
   glEnable(GL_DEPTH_TEST);
   if (!placeLinkedView()) placeScene();
-  ViewLink target;
-  if (takenTarget(&target)) startLinkedExercise(target.modelview, target.flags[0]);
+  const ViewLink* targets = nullptr;
+  const int count = takenTargets(&targets);
+  if (count > 0) startLinkedExercises(targets, count);
 }
 
 void placeScene() {
@@ -48,6 +49,7 @@ void resetState() {
   resetMouse();
   forgetLinkedView();
   resetPlatform();
+  resetPractice();
   resetMenu();
 }
 

@@ -15,12 +15,12 @@ namespace {
 constexpr int kLinkVersion = 1;
 constexpr double kRotationTolerance = 1.0e-3;  // how far from orthonormal a turn's columns may be
 
-// The view and the exercise's target taken from the command line, if they were.
+// The view and the exercises' targets taken from the command line, if they were.
 struct CommandLineView {
   bool given;
   ViewLink taken;
-  bool targetGiven;
-  ViewLink target;
+  int targetCount;
+  ViewLink targets[kLinkTargetsMax];
 };
 CommandLineView commandLine = {};
 
@@ -115,6 +115,9 @@ bool parseViewLink(const char* text, ViewLink* link, const char** problem) {
 }
 
 void takeViewOption(int* argc, char** argv) {
+  int targets = 0;
+  for (int i = 1; i < *argc; ++i) targets += std::strcmp(argv[i], "--target") == 0 ? 1 : 0;
+  int target = 0;
   for (int i = 1; i < *argc;) {
     const bool isTarget = std::strcmp(argv[i], "--target") == 0;
     if (!isTarget && std::strcmp(argv[i], "--view") != 0) {
@@ -123,13 +126,27 @@ void takeViewOption(int* argc, char** argv) {
     }
     const char* option = isTarget ? "--target" : "--view";
     const char* problem = "it needs the text of a view";
-    const bool read =
-        i + 1 < *argc && parseViewLink(argv[i + 1], isTarget ? &commandLine.target : &commandLine.taken, &problem);
+    ViewLink read = {};
+    bool sound = i + 1 < *argc && parseViewLink(argv[i + 1], &read, &problem);
     const int drop = i + 1 < *argc ? 2 : 1;
     for (int j = i; j + drop <= *argc; ++j) argv[j] = argv[j + drop];
     *argc -= drop;
-    (isTarget ? commandLine.targetGiven : commandLine.given) = read;
-    if (!read) return rejectViewLink(option, problem);
+    if (isTarget && ++target > kLinkTargetsMax) {
+      sound = false;
+      problem = "a link holds at most 20 targets";
+    }
+    if (!sound) {
+      commandLine.targetCount = 0;  // a set with a bad target starts none of it
+      char which[48] = "the view";
+      if (isTarget && targets > 1) std::snprintf(which, sizeof which, "target %d of %d", target, targets);
+      return rejectViewLink(option, which, problem);
+    }
+    if (isTarget) {
+      commandLine.targets[commandLine.targetCount++] = read;
+    } else {
+      commandLine.given = true;
+      commandLine.taken = read;
+    }
   }
 }
 
@@ -142,9 +159,9 @@ bool placeLinkedView() {
   return true;
 }
 
-bool takenTarget(ViewLink* target) {
-  if (commandLine.targetGiven) *target = commandLine.target;
-  return commandLine.targetGiven;
+int takenTargets(const ViewLink** targets) {
+  *targets = commandLine.targets;
+  return commandLine.targetCount;
 }
 
 void forgetLinkedView() { commandLine = {}; }

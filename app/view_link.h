@@ -32,15 +32,18 @@ void formatViewLink(const ViewState& state, const float* modelview, char (&out)[
 // distance beyond kViewLinkMaxDistance.
 bool parseViewLink(const char* text, ViewLink* link, const char** problem);
 
-// Takes "--view TEXT" and "--target TEXT" (an exercise's target) out of the
-// command line, if there. A text that is not a view, or either option
-// without one, is rejected (rejectViewLink) and the start view kept.
+// Takes "--view TEXT" and "--target TEXT" (an exercise's target, given up
+// to kLinkTargetsMax times for a set of them) out of the command line, if
+// there. A text that is not a view, either option without one, or more
+// targets than that are rejected (rejectViewLink, naming which target of a
+// set) and the start view kept; a set with one bad target starts none.
+constexpr int kLinkTargetsMax = 20;
 void takeViewOption(int* argc, char** argv);
 
 // Puts the view taken from the command line into `view` and the current
 // modelview matrix; false, and nothing changed, if there was none.
 bool placeLinkedView();
-// The target taken from the command line; false if there was none.
-bool takenTarget(ViewLink* target);
+// The targets taken from the command line, in order, and how many (0 if none).
+int takenTargets(const ViewLink** targets);
 // As if no view had been taken from the command line.
 void forgetLinkedView();

@@ -53,12 +53,15 @@ struct UndoHistory {
 
 // An exercise under way: a view to reach, set by the menu or a link.
 struct Practice {
-  int number;        // 0: none under way; 1 to `of`: a built-in exercise; -1: one from a link
-  int of;            // how many exercises are built in
-  const char* task;  // what to do, one sentence
-  int par;           // the fewest key presses known to reach it; 0 for one from a link
-  float target[16];  // the modelview matrix to reach, column-major
-  int projection;    // the usePerspective it must have, or -1 for either
+  int number;          // 0: none under way; else 1 to `of`
+  int of;              // how many: the built-in exercises, or the targets a link gave
+  bool linked;         // a target from a link: no par, lesson or par's moves
+  const char* task;    // what to do, one sentence
+  int par;             // the moves of Undo's kind that made the target
+  const char* lesson;  // what the view shows once reached, one sentence; null for a linked one
+  const char* moves;   // the moves that made it, in the gallery's words; null for a linked one
+  float target[16];    // the modelview matrix to reach, column-major
+  int projection;      // the usePerspective it must have, or -1 for either
 };
 
 struct ViewState {

@@ -67,6 +67,8 @@ void handOn(bool asTarget) {
 }
 void linkView(const Command&) { handOn(false); }
 void linkTarget(const Command&) { handOn(true); }
+void addToSet(const Command&) { addViewToTeacherSet(); }
+void linkSet(const Command&) { handTeacherSetOn(); }
 
 int panMode() { return view.panMode; }
 int perspective() { return view.usePerspective; }
@@ -111,6 +113,8 @@ const Command kCommands[] = {
   {"", kMenuNextExercise, kPracticeMenu, kHandsOver, goToNextExercise, "Next exercise"},
   {"", kMenuLeaveExercise, kPracticeMenu, kHandsOver, leaveTheExercise, "Leave the exercise"},
   {"", kMenuLinkTarget, kPracticeMenu, kHandsOver, linkTarget, "Link to this view as an exercise"},
+  {"", kMenuAddToSet, kPracticeMenu, kHandsOver, addToSet, "Add this view to the set"},  // says how many it holds
+  {"", kMenuLinkSet, kPracticeMenu, kHandsOver, linkSet, "Link to the set as exercises"},
   // The arrow keys: amount -1 for a negative turn about the axis, or a step left or up.
   {"", 0, -1, kMovesView, arrowMove, nullptr, 'y', -1, nullptr, nullptr, GLUT_KEY_LEFT, "Left", "ArrowLeft"},
   {"", 0, -1, kMovesView, arrowMove, nullptr, 'x', -1, nullptr, nullptr, GLUT_KEY_UP, "Up", "ArrowUp"},

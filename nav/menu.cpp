@@ -6,6 +6,7 @@
 
 #include "app/gl.h"
 #include "app/platform.h"
+#include "app/view_link.h"
 #include "app/view_state.h"
 #include "nav/commands.h"
 #include "nav/last_move.h"
@@ -15,6 +16,7 @@ namespace {
 
 constexpr int kLabelSize = kUndoLabelSize;  // the longest label, Undo's, with its end
 constexpr int kMainRowsMax = 16;
+constexpr int kPracticeRowsMax = 40;
 
 // The menu as the toolkit has it, and what the toolkit has said.
 struct MenuState {
@@ -23,6 +25,8 @@ struct MenuState {
   bool inUse;
   bool pointerInView;                    // since the toolkit last said the pointer entered the view, not left it
   char shown[kMainRowsMax][kLabelSize];  // each main-menu row's label as last given to the toolkit
+  int practiceMenuId;
+  char practiceShown[kPracticeRowsMax][kLabelSize];  // and each of the Practise submenu's
 };
 MenuState menu = {};
 
@@ -47,10 +51,12 @@ int mainRows() { return std::min(commandRows(kMainMenu), kMainRowsMax); }
 
 int exerciseRows(int which) { return which == kPracticeMenu ? std::min(exerciseCount(), kExercisesMax) : 0; }
 
-// An exercise's row: "3. Nearer".
-const char* exerciseLabel(int number) {
+// An exercise's row: "3. Nearer", and " - reached" once reached in the run.
+const char* exerciseLabel(int number, bool markReached) {
   static char labels[kExercisesMax][kLabelSize];
-  std::snprintf(labels[number - 1], sizeof labels[number - 1], "%d. %s", number, exerciseAt(number)->title);
+  const bool reached = markReached && exerciseReachedInRun(number);
+  std::snprintf(labels[number - 1], sizeof labels[number - 1], "%d. %s%s", number, exerciseAt(number)->title,
+                reached ? " - reached" : "");
   return labels[number - 1];
 }
 
@@ -70,16 +76,27 @@ void onMenuChoice(int value) {
   onMenu(value);
 }
 
-// What a row says now: a toggle what choosing it will do, Undo the move it takes back.
+// What a row says now: a toggle what choosing it will do, Undo the move it
+// takes back, the set's row how many views it holds.
 const char* labelNow(const Command& command) {
-  return command.value == kMenuUndo ? undoLabel() : commandLabelNow(command);
+  if (command.value == kMenuUndo) return undoLabel();
+  if (command.value != kMenuAddToSet) return commandLabelNow(command);
+  static char label[kLabelSize];
+  std::snprintf(label, sizeof label, "%s (%d of %d)", command.label, teacherSetSize(), kLinkTargetsMax);
+  return label;
+}
+
+// Row `row` of the Practise submenu as it says now.
+const char* practiceLabelNow(int row) {
+  if (row < exerciseRows(kPracticeMenu)) return exerciseLabel(row + 1, true);
+  return labelNow(*commandInMenu(kPracticeMenu, row - exerciseRows(kPracticeMenu)));
 }
 
 // The label of the row, in any menu, that runs `value`.
 const char* rowLabelOf(int value) {
   if (const Command* command = commandOfValue(value)) return labelNow(*command);
   const int number = value - kMenuExercise;
-  return number >= 1 && number <= exerciseRows(kPracticeMenu) ? exerciseLabel(number) : "";
+  return number >= 1 && number <= exerciseRows(kPracticeMenu) ? exerciseLabel(number, false) : "";
 }
 
 // The toolkit ends the program if a menu is changed while it is open, so a
@@ -100,7 +117,7 @@ int menuRowValue(int which, int row) {
 }
 
 const char* menuRowLabel(int which, int row) {
-  if (row >= 0 && row < exerciseRows(which)) return exerciseLabel(row + 1);
+  if (row >= 0 && row < exerciseRows(which)) return exerciseLabel(row + 1, false);
   const Command* command = commandInMenu(which, row - exerciseRows(which));
   return command != nullptr ? commandLabel(*command, false) : nullptr;
 }
@@ -111,18 +128,34 @@ const char* menuRowLabelWhenSet(int which, int row) {
   return command != nullptr ? commandLabel(*command, true) : nullptr;
 }
 
-// The toolkit is told only of the labels that changed.
+namespace {
+
+// Tells the toolkit of each label of menu `id` that changed since `shown`.
+void refreshRows(int id, int rows, char (*shown)[kLabelSize], const char* (*now)(int), int (*value)(int)) {
+  glutSetMenu(id);
+  for (int i = 0; i < rows; ++i) {
+    if (value(i) < 0 || std::strcmp(shown[i], now(i)) == 0) continue;  // a submenu's row, or no change
+    std::snprintf(shown[i], kLabelSize, "%s", now(i));
+    glutChangeToMenuEntry(i + 1, shown[i], value(i));
+  }
+}
+
+const char* mainLabelNow(int row) { return labelNow(*commandInMenu(kMainMenu, row)); }
+int mainValue(int row) { return menuRowValue(kMainMenu, row); }
+int practiceValue(int row) { return menuRowValue(kPracticeMenu, row); }
+
+int practiceRows() { return std::min(menuRowCount(kPracticeMenu), kPracticeRowsMax); }
+
+}  // namespace
+
+// The toolkit is told only of the labels that changed. The exercise under
+// way is noted first if it is reached, for its row's mark.
 void refreshMenu() {
+  notePracticeReached();
   if (menu.menuId == 0 || menu.inUse) return;
   const int current = glutGetMenu();
-  glutSetMenu(menu.menuId);
-  for (int i = 0; i < mainRows(); ++i) {
-    const Command& command = *commandInMenu(kMainMenu, i);
-    const char* now = labelNow(command);
-    if (commandValue(command) < 0 || std::strcmp(menu.shown[i], now) == 0) continue;  // a submenu's row, or no change
-    std::snprintf(menu.shown[i], sizeof menu.shown[i], "%s", now);
-    glutChangeToMenuEntry(i + 1, menu.shown[i], commandValue(command));
-  }
+  refreshRows(menu.menuId, mainRows(), menu.shown, mainLabelNow, mainValue);
+  refreshRows(menu.practiceMenuId, practiceRows(), menu.practiceShown, practiceLabelNow, practiceValue);
   if (current != 0) glutSetMenu(current);
 }
 
@@ -154,25 +187,32 @@ void onMenu(int value) {
 
 void onFullScreenChanged() { refreshMenu(); }
 
-// A submenu's rows, each running its value.
-int makeSubmenu(int which) {
+namespace {
+
+// A submenu's rows, each running its value, as they say now.
+int makeSubmenu(int which, char (*shown)[kLabelSize]) {
   const int id = glutCreateMenu(onMenuChoice);
-  for (int row = 0; row < menuRowCount(which); ++row)
-    glutAddMenuEntry(menuRowLabel(which, row), menuRowValue(which, row));
+  for (int row = 0; row < menuRowCount(which); ++row) {
+    const char* label = which == kPracticeMenu ? practiceLabelNow(row) : menuRowLabel(which, row);
+    if (shown != nullptr && row < kPracticeRowsMax) std::snprintf(shown[row], kLabelSize, "%s", label);
+    glutAddMenuEntry(label, menuRowValue(which, row));
+  }
   return id;
 }
+
+}  // namespace
 
 void registerMenu() {
   menu.viewWindow = glutGetWindow();
   glutEntryFunc(onEntry);
-  const int turnMenu = makeSubmenu(kTurnMenu);
-  const int practiceMenu = makeSubmenu(kPracticeMenu);
+  const int turnMenu = makeSubmenu(kTurnMenu, nullptr);
+  menu.practiceMenuId = makeSubmenu(kPracticeMenu, menu.practiceShown);
   menu.menuId = glutCreateMenu(onMenuChoice);
   for (int i = 0; i < mainRows(); ++i) {
     const Command& command = *commandInMenu(kMainMenu, i);
     std::snprintf(menu.shown[i], sizeof menu.shown[i], "%s", labelNow(command));
     if (commandValue(command) < 0) {
-      glutAddSubMenu(menu.shown[i], commandValue(command) == kTurnMenuRow ? turnMenu : practiceMenu);
+      glutAddSubMenu(menu.shown[i], commandValue(command) == kTurnMenuRow ? turnMenu : menu.practiceMenuId);
     } else {
       glutAddMenuEntry(menu.shown[i], commandValue(command));
     }

@@ -63,6 +63,8 @@ constexpr int kMenuLinkView = 261;    // hands the view on as text (app/view_lin
 constexpr int kMenuNextExercise = 262;
 constexpr int kMenuLeaveExercise = 263;
 constexpr int kMenuLinkTarget = 264;  // hands the view on as the target of an exercise
+constexpr int kMenuAddToSet = 265;    // adds the view to the teacher's set of targets
+constexpr int kMenuLinkSet = 266;     // hands the teacher's set on as one link
 constexpr int kMenuExercise = 300;    // + n: starts exercise n
 void onMenu(int value);
 // Keeps the toggling entries' labels, and Undo's, saying what they will do
@@ -101,14 +103,17 @@ void registerMenu();
 // live one. A built-in exercise's target is made by its moves from the
 // starting view, in the gallery's words ("Right*6 Up*4", "m Left*8").
 struct Exercise {
-  const char* title;  // its menu row
-  const char* task;   // what to do, one sentence
-  const char* moves;  // the moves that make its target
-  int par;            // the fewest key presses known to reach it
+  const char* title;   // its menu row
+  const char* task;    // what to do, one sentence
+  const char* moves;   // the moves that make its target
+  const char* lesson;  // what the view shows once reached, one sentence
 };
 int exerciseCount();
 // Exercise `number`, 1 to exerciseCount(); null for any other number.
 const Exercise* exerciseAt(int number);
+// Its par: the moves Undo would take back among its own moves (the arrow
+// keys' mode and the projection switches are none), as the count counts them.
+int exercisePar(const Exercise& exercise);
 // The modelview matrix the moves make from the starting view, and the
 // projection they fix (-1 if they switch none); false if a word is not one
 // of the moves or the switches that shape them (nav/commands.h). The view,
@@ -119,11 +124,26 @@ bool targetOfMoves(const char* moves, float target[16], int* projection);
 // Starts exercise `number` from the starting view in perspective, its moves
 // counted from 0: Undo goes back no further. Nothing for any other number.
 void startExercise(int number);
-// Starts an exercise of the target a link gave, from the view as it is.
-void startLinkedExercise(const float target[16], int projection);
+// Starts the first of the `count` targets a link gave (at most
+// kLinkTargetsMax, app/view_link.h), from the view as it is; Next goes
+// through them in order. A link of one target: Next goes on to the built-in
+// exercises.
+struct ViewLink;
+void startLinkedExercises(const ViewLink* targets, int count);
 // The exercise after the one under way (the first after the last or none).
 void nextExercise();
 void leaveExercise();
+// Whether built-in exercise `number` has been reached during the run; each
+// callback's refreshMenu notes the exercise under way reached (notePracticeReached).
+bool exerciseReachedInRun(int number);
+void notePracticeReached();
+// The teacher's set: views added one by one (at most kLinkTargetsMax), handed
+// on together as one link of targets (app/platform.h).
+int teacherSetSize();
+void addViewToTeacherSet();
+void handTeacherSetOn();
+// No exercise reached, no set made, as at start.
+void resetPractice();
 
 // Keyboard callback: toggles, the projection, the dolly, the model-axis
 // turns, each its row of nav/commands.h; every character without a row of

@@ -14,8 +14,12 @@ constexpr float kRoadShiftY = -150.0f;
 
 void drawFrame() {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  if (view.practice.number != 0) drawTarget();
-  drawScene();
+  if (view.practice.number != 0) {
+    drawTarget();
+    drawLiveScene();
+  } else {
+    drawScene();
+  }
   if (view.showEyeView != 0) {
     drawEyeView();
   }

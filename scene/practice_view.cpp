@@ -9,8 +9,8 @@
 
 namespace {
 
-// The faint target's colours, each a whole step of 8 bits: dim blue-grey, and
-// green once reached.
+// The faint target's colour and the live scene's once reached, each a whole
+// step of 8 bits: dim blue-grey, and green.
 constexpr float kTargetColour[4] = {64.0f / 255.0f, 64.0f / 255.0f, 96.0f / 255.0f, 1.0f};
 constexpr float kReachedColour[4] = {32.0f / 255.0f, 144.0f / 255.0f, 64.0f / 255.0f, 1.0f};
 // A linear fog that ends far behind the eye: every point lies beyond its
@@ -50,12 +50,10 @@ bool practiceReached(const ViewState& state, const float modelview[16]) {
   return std::sqrt(dx * dx + dy * dy + dz * dz) <= kReachedDistance;
 }
 
-void drawTarget() {
-  float modelview[16];
-  glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-  const float* colour = practiceReached(view, modelview) ? kReachedColour : kTargetColour;
-  glPushMatrix();
-  glLoadMatrixf(view.practice.target);
+namespace {
+
+// Draws the road, cars and posts in one colour: a fog every point lies beyond.
+void drawInColour(const float* colour) {
   glEnable(GL_FOG);
   glFogi(GL_FOG_MODE, GL_LINEAR);
   glFogf(GL_FOG_START, kFogEnd - 1.0f);
@@ -63,27 +61,50 @@ void drawTarget() {
   glFogfv(GL_FOG_COLOR, colour);
   drawRoadCarsAndPosts();
   glDisable(GL_FOG);
+}
+
+}  // namespace
+
+void drawTarget() {
+  glPushMatrix();
+  glLoadMatrixf(view.practice.target);
+  drawInColour(kTargetColour);
   glPopMatrix();
 }
 
-int formatPracticeText(const ViewState& state, const float modelview[16], char (*lines)[kViewTextColumns]) {
+void drawLiveScene() {
+  float modelview[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+  if (!practiceReached(view, modelview)) return drawScene();
+  if (view.showAxes != 0) drawAxes(kAxisLength, view.fullAxes);
+  drawInColour(kReachedColour);
+}
+
+int formatPracticeText(const ViewState& state, const float modelview[16], char (*lines)[kViewTextColumns],
+                       int* countLine) {
   const Practice& practice = state.practice;
   if (practice.number == 0) return 0;
-  char task[2 * kViewTextColumns + 32];
-  if (practice.number > 0) {
-    std::snprintf(task, sizeof task, "Exercise %d of %d: %s", practice.number, practice.of, practice.task);
+  char text[2 * kViewTextColumns + 32];
+  if (practice.linked && practice.of == 1) {
+    std::snprintf(text, sizeof text, "Exercise: %s", practice.task);
   } else {
-    std::snprintf(task, sizeof task, "Exercise: %s", practice.task);
+    std::snprintf(text, sizeof text, "Exercise %d of %d: %s", practice.number, practice.of, practice.task);
   }
   int used = 0;
-  wrapInto(task, lines, &used, kPracticeLines - 2);
+  wrapInto(text, lines, &used, kTaskLines - 1);
+  if (countLine != nullptr) *countLine = used;
   const int moves = state.undo.made;
   char par[32] = "";
-  if (practice.number > 0) std::snprintf(par, sizeof par, " (par %d)", practice.par);
-  if (practiceReached(state, modelview)) {
-    std::snprintf(lines[used], kViewTextColumns, "Reached in %d move%s%s", moves, moves == 1 ? "" : "s", par);
+  if (!practice.linked) std::snprintf(par, sizeof par, " (par %d)", practice.par);
+  const bool reached = practiceReached(state, modelview);
+  if (reached) {
+    std::snprintf(lines[used++], kViewTextColumns, "Reached in %d move%s%s", moves, moves == 1 ? "" : "s", par);
   } else {
-    std::snprintf(lines[used], kViewTextColumns, "Moves: %d%s", moves, par);
+    std::snprintf(lines[used++], kViewTextColumns, "Moves: %d%s", moves, par);
   }
-  return used + 1;
+  if (!reached || practice.lesson == nullptr) return used;
+  wrapInto(practice.lesson, lines, &used, used + kLessonLines - 1);
+  std::snprintf(text, sizeof text, "Par: %s", practice.moves);
+  wrapInto(text, lines, &used, used);
+  return used;
 }

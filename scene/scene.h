@@ -48,20 +48,28 @@ constexpr double kReachedTurn = 0.043619387365336;  // sin(2.5 degrees)
 constexpr double kReachedDistance = 0.05;           // scene units
 bool practiceReached(const ViewState& state, const float modelview[16]);
 // Its road, cars and posts at the target's modelview matrix and the current
-// projection, in one dim colour, or another once reached; drawn before the
-// live scene, which lies over it.
+// projection, in one dim colour, drawn before the live scene, which lies over it.
 void drawTarget();
+// The live scene under an exercise: as drawScene, but while the view is
+// reached its road, cars and posts in the reached colour instead of white.
+void drawLiveScene();
 // Its lines, before the matrices': "Exercise N of M: " and the task, wrapped
-// at kViewTextWidth columns, then "Moves: K (par P)", or "Reached in K moves (par P)";
-// for a target from a link, "Exercise: " and the task, then "Moves: K" or
-// "Reached in K moves". Returns how many lines it set; none with no exercise.
-constexpr int kPracticeLines = 4;
-int formatPracticeText(const ViewState& state, const float modelview[16], char (*lines)[kViewTextColumns]);
+// at kViewTextWidth columns into kTaskLines at most, then "Moves: K (par P)",
+// or "Reached in K moves (par P)" and, once reached, its lesson (kLessonLines
+// at most) and "Par: " with the moves par was made from; for a target from a
+// link, "Exercise: " (or "Exercise N of M: " for one of a set) and the task,
+// then "Moves: K" or "Reached in K moves". Returns how many lines it set,
+// none with no exercise, and in *countLine, if given, the count's line.
+constexpr int kTaskLines = 2;
+constexpr int kLessonLines = 3;
+constexpr int kPracticeLines = kTaskLines + 1 + kLessonLines + 1;
+int formatPracticeText(const ViewState& state, const float modelview[16], char (*lines)[kViewTextColumns],
+                       int* countLine = nullptr);
 
 // The text a frame shows, each line with its kind: the exercise's lines (its
-// title line, the task going on, the count) if one is under way, then the
+// title line, the task going on, the count, the lesson and par's moves) if one is under way, then the
 // matrices' (titles and values) if they are shown; no lines otherwise.
-enum TextKind { kTitleLine, kValueLine, kTaskLine, kCountLine };
+enum TextKind { kTitleLine, kValueLine, kTaskLine, kCountLine, kLessonLine };
 constexpr int kShownLinesMax = kPracticeLines + kViewTextLines;
 struct ShownText {
   int count;

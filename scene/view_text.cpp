@@ -183,9 +183,10 @@ void gatherViewText(const ViewState& state, ShownText* shown) {
   glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
   // The exercise's lines, then the matrices' if they are shown (formatted only then).
   char practice[kPracticeLines][kViewTextColumns];
-  const int exerciseLines = formatPracticeText(state, modelview, practice);
+  int countLine = 0;
+  const int exerciseLines = formatPracticeText(state, modelview, practice, &countLine);
   for (int i = 0; i < exerciseLines; ++i) {
-    const TextKind kind = i == 0 ? kTitleLine : i == exerciseLines - 1 ? kCountLine : kTaskLine;
+    const TextKind kind = i == 0 ? kTitleLine : i < countLine ? kTaskLine : i == countLine ? kCountLine : kLessonLine;
     shown->kinds[shown->count] = kind;
     std::memcpy(shown->lines[shown->count++], practice[i], kViewTextColumns);
   }

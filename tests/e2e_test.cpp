@@ -307,6 +307,16 @@ TEST(ViewerCommandLine, ViewTextsThatAreNotViewsEndWithStatusTwo) {
     EXPECT_EQ(runWithoutDisplay({option}, &output), 2) << output;
     EXPECT_EQ(runWithoutDisplay({"--view", kStartLink, option, "1"}, &output), 2) << output;
   }
+  // A set with a bad target, or of more than 20, names which target and starts none.
+  for (const auto& [count, which] : {std::pair{2, 1}, {5, 5}, {21, 21}}) {
+    std::vector<std::string> args;
+    for (int i = 1; i <= count; ++i)
+      args.insert(args.end(), {"--target", i == which && count <= 20 ? "1,2" : kStartLink});
+    std::string output;
+    EXPECT_EQ(runWithoutDisplay(args, &output), 2) << count;
+    const std::string said = "target " + std::to_string(which) + " of " + std::to_string(count) + " was not understood";
+    EXPECT_EQ(output.rfind("velmora: --target: " + said, 0), 0u) << output;
+  }
 }
 
 // "Link to this view" prints the command that starts at the view; a second

@@ -43,7 +43,8 @@ const int kMenuValues[] = {'M',
                            kMenuExercise + 1,
                            kMenuExercise + 12,
                            kMenuNextExercise,
-                           kMenuLeaveExercise};
+                           kMenuLeaveExercise,
+                           kMenuAddToSet};
 
 int lastReshape[2] = {500, 500};  // the viewport every frame must leave as it found it
 

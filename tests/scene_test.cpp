@@ -4,11 +4,15 @@
 #include <algorithm>
 #include <cstring>
 #include <glm/gtc/matrix_transform.hpp>
+#include <sstream>
 
 #include "app/projection.h"
+#include "app/view_link.h"
 #include "app/view_state.h"
+#include "nav/nav.h"
 #include "scene/scene.h"
 #include "tests/gl_harness.h"
+#include "tools/events.h"
 
 namespace {
 
@@ -175,21 +179,56 @@ TEST(FrameInvariants, FrameLeavesMatrixModeAndErrorsCleanAndRepeats) {
   }
 }
 
-// Colour order: the road sets white after the gizmo's blue, so cars and posts are white.
+// Colour order: the road sets white after the gizmo's blue, so cars and posts
+// are white; under an exercise they are green while the view is reached, on
+// an exact or a near match, and the faint target keeps its own colour.
 TEST(FrameInvariants, CarsAndPostsAreWhiteWithTheGizmoShown) {
-  resetViewer();
-  const Image image = drawAndRead();
-  GLfloat colour[4];
-  glGetFloatv(GL_CURRENT_COLOR, colour);
-  EXPECT_EQ(colour[0] + colour[1] + colour[2], 3.0f);
-  // Around the posts and the second car only white and black may show.
-  const glm::dvec3 regions[] = {{-1.0, -1.0, 0.25}, {1.5, 1.0, 0.25}, {1.5, 0.0, 0.0}};
-  for (const glm::dvec3& centre : regions) {
-    const glm::dvec2 at = toWindow(oraclePerspective(500, 500), oracleStartModelview(), centre, 500, 500);
-    for (int y = static_cast<int>(at.y) - 20; y <= static_cast<int>(at.y) + 20; ++y)
-      for (int x = static_cast<int>(at.x) - 20; x <= static_cast<int>(at.x) + 20; ++x) {
-        const Rgb c = image.at(x, y);
-        ASSERT_TRUE(c == kWhite || c == kBlack) << describe(c) << " at " << x << ", " << y;
-      }
+  constexpr Rgb kReached{32, 144, 64}, kFaint{64, 64, 96};
+  struct Case {
+    const char* name;
+    const char* events;  // ';' between them
+    double nearBy;       // degrees a linked target lies off the start view, or 0 for none
+    Rgb live;
+  };
+  const Case cases[] = {
+      {"no exercise", "", 0, kWhite},
+      {"not reached", "menu 301", 0, kWhite},
+      {"reached exactly", "menu 301;special 102;special 102;special 102;special 102;special 102;special 102", 0,
+       kReached},
+      {"reached within the allowance", "", 2.0, kReached},
+      {"left again", "menu 301;special 102;special 102;special 102;special 102;special 102;special 102;key 88", 0,
+       kWhite},
+  };
+  for (const Case& c : cases) {
+    resetViewer();
+    std::istringstream events(c.events);
+    for (std::string event; std::getline(events, event, ';');) ASSERT_TRUE(applyEvent(event.c_str())) << event;
+    if (c.nearBy != 0) {
+      ViewLink link = {};
+      link.flags[0] = 1;
+      const glm::dmat4 near = glm::rotate(oracleStartModelview(), glm::radians(c.nearBy), glm::dvec3(0, 0, 1));
+      for (int i = 0; i < 16; ++i) link.modelview[i] = static_cast<float>(near[i / 4][i % 4]);
+      startLinkedExercises(&link, 1);
+    }
+    const Image image = drawAndRead();
+    if (c.live == kWhite && c.events[0] == '\0') {
+      GLfloat colour[4];
+      glGetFloatv(GL_CURRENT_COLOR, colour);
+      EXPECT_EQ(colour[0] + colour[1] + colour[2], 3.0f);
+    }
+    // Around the posts and the second car only the live colour, black and the faint target's may show.
+    const glm::dvec3 regions[] = {{-1.0, -1.0, 0.25}, {1.5, 1.0, 0.25}, {1.5, 0.0, 0.0}};
+    int live = 0;
+    for (const glm::dvec3& centre : regions) {
+      const glm::dvec2 at = toWindow(oraclePerspective(500, 500), readMatrix(GL_MODELVIEW_MATRIX), centre, 500, 500);
+      for (int y = static_cast<int>(at.y) - 20; y <= static_cast<int>(at.y) + 20; ++y)
+        for (int x = static_cast<int>(at.x) - 20; x <= static_cast<int>(at.x) + 20; ++x) {
+          const Rgb p = image.at(x, y);
+          live += p == c.live ? 1 : 0;
+          ASSERT_TRUE(p == c.live || p == kBlack || (p == kFaint && (c.events[0] != '\0' || c.nearBy != 0)))
+              << c.name << ": " << describe(p) << " at " << x << ", " << y;
+        }
+    }
+    EXPECT_GT(live, 100) << c.name << ": " << savePng(image, "live-colour");
   }
 }

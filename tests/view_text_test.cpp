@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "app/projection.h"
+#include "app/startup.h"
+#include "app/view_link.h"
 #include "app/view_state.h"
 #include "nav/commands.h"
 #include "nav/nav.h"
@@ -18,20 +20,32 @@
 #include "tools/events.h"
 
 // Moves count as Undo sees them, from the exercise's start, which Undo goes
-// no further back than; reached is within half a key step of the target.
+// no further back than, and the switches not at all; reached is within half
+// a key step of the target, in its projection; Next goes on, after the last
+// to the first; Leave ends it.
 TEST(Navigation, ExercisesCountMovesAndSayWhenReached) {
   struct Case {
-    const char* events;  // after "menu 303" (exercise 3, P*12) but where they start with "before:"
-    const char* last;    // the exercise's last line
+    const char* events;           // after "menu 303" (exercise 3, P*12) but where they start with "before:"
+    const char* count;            // the exercise's count line; null: no exercise under way
+    const char* first = nullptr;  // how its first line begins, where given
   };
+  const std::string x9 = "key 88;key 88;key 88;key 88;key 88;key 88;key 88;key 88;key 88";
+  const std::string ortho = "before:menu 306;" + x9, orthoSwitched = "before:menu 306;key 111;" + x9;
   const Case cases[] = {
-      {"", "Moves: 0 (par 12)"},
+      {"", "Moves: 0 (par 12)", "Exercise 3 of 15: Bring"},
       {"before:key 88;special 102;key 111;menu 303", "Moves: 0 (par 12)"},  // from the start, in perspective
       {"key 80;key 80", "Moves: 2 (par 12)"},
       {"key 80;menu 259;menu 259", "Moves: 0 (par 12)"},  // Undo stops at the start
       {"press 0 200 200;motion 230 210;motion 260 240;release 0 260 240;wheel 3 9 9", "Moves: 2 (par 12)"},
       {"key 80;menu 256", "Moves: 2 (par 12)"},  // Reset view is a move
       {"drag 1 250 250 260 250 0;key 80", "Moves: 2 (par 12)"},
+      {"key 109;key 77;key 111;key 69;key 49;key 50;menu 257;menu 258;menu 257;key 79;key 80", "Moves: 1 (par 12)"},
+      {"before:menu 301;drag 0 100 250 183 250 0", "Reached in 1 move (par 6)"},  // 83 pixels: 29.9 degrees
+      {ortho.c_str(), "Moves: 9 (par 9)"},  // the orthographic exercise, seen in perspective
+      {orthoSwitched.c_str(), "Reached in 9 moves (par 9)"},
+      {"menu 262", "Moves: 0 (par 20)", "Exercise 4 of 15: Move"},
+      {"before:menu 315;menu 262", "Moves: 0 (par 6)", "Exercise 1 of 15: Turn"},
+      {"menu 263", nullptr},
   };
   for (const Case& c : cases) {
     resetViewer();
@@ -41,10 +55,18 @@ TEST(Navigation, ExercisesCountMovesAndSayWhenReached) {
     float modelview[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
     char lines[kPracticeLines][kViewTextColumns];
-    const int used = formatPracticeText(view, modelview, lines);
+    int count = 0;
+    const int used = formatPracticeText(view, modelview, lines, &count);
+    if (c.count == nullptr) {
+      EXPECT_EQ(used, 0) << c.events;
+      EXPECT_EQ(view.practice.number, 0) << c.events << ": its target is still drawn";
+      continue;
+    }
     ASSERT_GT(used, 0) << c.events;
-    EXPECT_STREQ(lines[used - 1], c.last) << c.events;
-    EXPECT_EQ(view.usePerspective, 1) << c.events;
+    EXPECT_STREQ(lines[count], c.count) << c.events;
+    if (c.first != nullptr) {
+      EXPECT_EQ(std::strncmp(lines[0], c.first, std::strlen(c.first)), 0) << lines[0];
+    }
   }
   // The edge: a turn or a shift of the target just within half a key step, and just beyond it.
   struct Edge {
@@ -52,17 +74,63 @@ TEST(Navigation, ExercisesCountMovesAndSayWhenReached) {
     int projection;
     bool reached;
   };
-  for (const Edge& e : {Edge{2.45, 0, -1, true}, Edge{2.55, 0, -1, false}, Edge{0, 0.049, -1, true},
-                        Edge{0, 0.051, -1, false}, Edge{0, 0, 0, false}, Edge{0, 0, 1, true}}) {
+  for (const Edge& e : {Edge{2.45, 0, 1, true}, Edge{2.55, 0, 1, false}, Edge{0, 0.049, 1, true},
+                        Edge{0, 0.051, 1, false}, Edge{0, 0, 0, false}, Edge{0, 0, 1, true}}) {
     resetViewer();
-    float target[16];
     const glm::dmat4 moved = glm::rotate(glm::translate(oracleStartModelview(), glm::dvec3(e.shift, 0, 0)),
                                          glm::radians(e.degrees), glm::dvec3(0, 0, 1));
-    for (int i = 0; i < 16; ++i) target[i] = static_cast<float>(moved[i / 4][i % 4]);
-    startLinkedExercise(target, e.projection);
+    ViewLink link = {};
+    link.flags[0] = e.projection;
+    for (int i = 0; i < 16; ++i) link.modelview[i] = static_cast<float>(moved[i / 4][i % 4]);
+    startLinkedExercises(&link, 1);
     float modelview[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
     EXPECT_EQ(practiceReached(view, modelview), e.reached) << e.degrees << " degrees, " << e.shift << " units";
+  }
+  // A teacher's set: three views (the last in orthographic) added and handed
+  // on as the command the desktop prints, which opens the set; played through
+  // to its last and round to its first. With --view it starts at that view.
+  resetViewer();
+  for (const char* event : {"special 102", "menu 265", "special 102", "menu 265", "key 111", "menu 265", "key 111"})
+    ASSERT_TRUE(applyEvent(event));
+  testing::internal::CaptureStdout();
+  onMenu(kMenuLinkSet);
+  std::istringstream printed(testing::internal::GetCapturedStdout());
+  std::vector<std::string> words;
+  for (std::string word; printed >> word;) words.push_back(word);
+  ASSERT_EQ(words.size(), 7u);
+  for (const std::string& start : {std::string(), words[2]}) {  // the first target's view
+    resetViewer();
+    std::vector<std::string> args(words);
+    if (!start.empty()) args.insert(args.begin() + 1, {"--view", start});
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(&arg[0]);
+    int argc = static_cast<int>(argv.size());
+    takeViewOption(&argc, argv.data());
+    ASSERT_EQ(argc, 1);
+    initGl();
+    const char* steps[][3] = {
+        {"", "Exercise 1 of 3: Reach the faint view.", start.empty() ? "Moves: 0" : "Reached in 0 moves"},
+        {"special 102", nullptr, start.empty() ? "Reached in 1 move" : "Moves: 1"},
+        {"menu 262", "Exercise 2 of 3: Reach the faint view.", "Moves: 0"},
+        {"special 102;special 102", nullptr, "Reached in 2 moves"},
+        {"menu 262;special 102;special 102", "Exercise 3 of 3: Reach the faint view.", "Moves: 2"},  // in perspective
+        {"key 111", nullptr, "Reached in 2 moves"},
+        {"menu 262", "Exercise 1 of 3: Reach the faint view.", "Moves: 0"},
+    };
+    for (const auto& step : steps) {
+      std::istringstream events(step[0]);
+      for (std::string event; std::getline(events, event, ';');) ASSERT_TRUE(applyEvent(event.c_str())) << event;
+      float modelview[16];
+      glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+      char lines[kPracticeLines][kViewTextColumns];
+      int count = 0;
+      ASSERT_EQ(formatPracticeText(view, modelview, lines, &count), 2) << step[0] << ": a linked one has no lesson";
+      if (step[1] != nullptr) {
+        EXPECT_STREQ(lines[0], step[1]) << start << " " << step[0];
+      }
+      EXPECT_STREQ(lines[count], step[2]) << start << " " << step[0];
+    }
   }
 }
 

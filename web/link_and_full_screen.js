@@ -7,16 +7,20 @@
 const kLinkOptions = { '#view=': '--view', '#target=': '--target' };
 const linkPrefixOf = (hash) => Object.keys(kLinkOptions).find((prefix) => hash.startsWith(prefix));
 
-// The program's command line: the link's view or target, if the address has
-// one. Its text goes to the program only, which says whether it is a view.
+// The program's command line: the link's view, or its targets
+// (#target=TEXT&target=TEXT... for a set), if the address has one. Their
+// text goes to the program only, which says whether each is a view.
 function velmoraStartArguments() {
   const prefix = linkPrefixOf(location.hash);
   if (!prefix) return [];
-  try {
-    return [kLinkOptions[prefix], decodeURIComponent(location.hash.slice(prefix.length))];
-  } catch (error) {
-    return [kLinkOptions[prefix], '']; // not even text: the program refuses it
-  }
+  const texts = prefix === '#target=' ? location.hash.slice(prefix.length).split('&target=') : [location.hash.slice(prefix.length)];
+  return texts.flatMap((text) => {
+    try {
+      return [kLinkOptions[prefix], decodeURIComponent(text)];
+    } catch (error) {
+      return [kLinkOptions[prefix], '']; // not even text: the program refuses it
+    }
+  });
 }
 
 // `page`: {program, element}, from web/page.js. Returns the program's hooks
@@ -31,14 +35,16 @@ function velmoraLinkAndFullScreen(page) {
   });
 
   // The link into the address, and onto the clipboard where the browser allows.
-  function link(text, asTarget) {
+  // `count` targets of a set, joined by "&target=".
+  function link(text, asTarget, count) {
     history.replaceState(null, '', (asTarget ? '#target=' : '#view=') + text);
     const said = page.element('linked');
+    const what = count > 1 ? `this set of ${count} views as exercises` : `this view${asTarget ? ' as an exercise' : ''}`;
     said.hidden = false;
-    said.textContent = `The address now links to this view${asTarget ? ' as an exercise' : ''}.`;
+    said.textContent = `The address now links to ${what}.`;
     if (navigator.clipboard && window.isSecureContext) {
       navigator.clipboard.writeText(location.href).then(() => {
-        said.textContent = `The address, now on the clipboard, links to this view${asTarget ? ' as an exercise' : ''}.`;
+        said.textContent = `The address, now on the clipboard, links to ${what}.`;
       }, () => {});
     }
   }
@@ -64,7 +70,12 @@ function velmoraLinkAndFullScreen(page) {
 
   return {
     link,
-    linkRejected: () => (page.element('bad-link').hidden = false),
+    // `which`: "the view", or "target 3 of 5" of a set, none of which starts.
+    linkRejected(which) {
+      const bad = page.element('bad-link');
+      if (which !== 'the view') bad.textContent = `In this link ${which} was not understood: Velmora starts at its usual view.`;
+      bad.hidden = false;
+    },
     fullScreen,
     isFullScreen: fullScreenNow,
   };

@@ -22,8 +22,8 @@
     },
     hooks: {
       started: () => parts.frames.start(),
-      link: (text, asTarget) => parts.shown.link(text, asTarget),
-      linkRejected: () => parts.shown.linkRejected(),
+      link: (text, asTarget, count) => parts.shown.link(text, asTarget, count),
+      linkRejected: (which) => parts.shown.linkRejected(which),
       fullScreen: (on) => parts.shown.fullScreen(on),
       isFullScreen: () => parts.shown.isFullScreen(),
       unsupported: () => (element('unsupported').hidden = false),

@@ -39,9 +39,9 @@ PageToolkit toolkit = {};
 EM_JS(void, tellPageStarted, (), { Module.velmoraStarted(); });
 EM_JS(void, tellPageFullScreen, (int on), { Module.velmoraFullScreen(Boolean(on)); });
 EM_JS(int, askPageFullScreen, (), { return Module.velmoraIsFullScreen() ? 1 : 0; });
-EM_JS(void, tellPageLink, (const char* link, int asTarget),
-      { Module.velmoraLink(UTF8ToString(link), Boolean(asTarget)); });
-EM_JS(void, tellPageLinkRejected, (), { Module.velmoraLinkRejected(); });
+EM_JS(void, tellPageLink, (const char* link, int asTarget, int count),
+      { Module.velmoraLink(UTF8ToString(link), Boolean(asTarget), count); });
+EM_JS(void, tellPageLinkRejected, (const char* which), { Module.velmoraLinkRejected(UTF8ToString(which)); });
 // Leaves main with the runtime alive, as emscripten's own main loop does.
 EM_JS(void, unwind, (), { throw 'unwind'; });
 
@@ -96,13 +96,18 @@ void handButton(int button, bool down, int x, int y, int shift) {
 void enterFullScreen() { tellPageFullScreen(1); }
 void leaveFullScreen() { tellPageFullScreen(0); }
 bool isFullScreen() { return askPageFullScreen() != 0; }
-void handViewOn(const char* link, bool asTarget) { tellPageLink(link, asTarget ? 1 : 0); }
-void rejectViewLink(const char*, const char*) { tellPageLinkRejected(); }
+void handViewOn(const char* link, bool asTarget) { tellPageLink(link, asTarget ? 1 : 0, 1); }
+void handTargetsOn(const char* const* links, int count) {
+  std::string joined;
+  for (int i = 0; i < count; ++i) joined += (i == 0 ? "" : "&target=") + std::string(links[i]);
+  tellPageLink(joined.c_str(), 1, count);
+}
+void rejectViewLink(const char*, const char* which, const char*) { tellPageLinkRejected(which); }
 bool strayMenuChoices() { return false; }
 void resetPlatform() {}
 
 void showViewText(const ShownText& text) {
-  static const char* const kKindNames[] = {"title", "value", "task", "count"};
+  static const char* const kKindNames[] = {"title", "value", "task", "count", "lesson"};
   std::string& json = toolkit.text;
   json = "{\"columns\":" + std::to_string(kViewTextWidth) + ",\"lines\":[";
   for (int i = 0; i < text.count; ++i)
@@ -213,7 +218,7 @@ EMSCRIPTEN_KEEPALIVE void velmoraMenuChoice(int id, int value) { chooseMenuEntry
 EMSCRIPTEN_KEEPALIVE void velmoraFullScreenChanged() { onFullScreenChanged(); }
 
 // The text the last frame showed, as JSON: {"columns": the widest line's,
-// "lines": [{"kind": "title", "value", "task" or "count", "text"}]}: the
+// "lines": [{"kind": "title", "value", "task", "count" or "lesson", "text"}]}: the
 // exercise's lines and the matrices', none while neither is shown.
 EMSCRIPTEN_KEEPALIVE const char* velmoraViewText() { return toolkit.text.c_str(); }
 

@@ -59,8 +59,8 @@ function velmoraProgram(page) {
       hooks.started();
       mark('set-up');
     },
-    velmoraLink: (link, asTarget) => hooks.link(link, asTarget),
-    velmoraLinkRejected: () => hooks.linkRejected(),
+    velmoraLink: (link, asTarget, count) => hooks.link(link, asTarget, count),
+    velmoraLinkRejected: (which) => hooks.linkRejected(which),
     velmoraFullScreen: (on) => hooks.fullScreen(on),
     velmoraIsFullScreen: () => hooks.isFullScreen(),
     // Called as the module's compile is begun (1) and done (0).

@@ -439,6 +439,8 @@ async function framesFollowThePicture(session) {
 
 // Links to views that are not views: the page starts as usual and says so in
 // one line, never showing or running what the link holds.
+// The Practise submenu's rows the checks choose, by what they run (nav/nav.h's kMenu values).
+const [kMenuNext, kMenuAddToSet, kMenuLinkSet] = [262, 265, 266];
 const kBadLinks = ['', '1,1,1,0', 'nan', '%E0%A4%A', encodeURIComponent('<img src=x onerror="window.ran=1">'),
   '1,1,1,0,0,0,0,2,0,0,0,0,1,0,0,0,0,1,0,0,0,-6,1,0,0,-6', '1,1,1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1,0,0,0,-1e300,1,0,0,-6'];
 
@@ -477,24 +479,30 @@ async function teaching(session) {
   await driver.evaluate((hash) => (window.oldPage = true) && (location.hash = hash), link);
   await driver.waitUntilDrawing();
   expectPicture(name, 'pasted-link', picture, await session.picture(), 0);
-  // A teacher's exercise: the view after Right*3 handed on as a target, which
-  // a fresh page starts at the start with; three Right reach it. Its words
+  // A teacher's set: the views after Right*3 and Right*6 added and handed on
+  // as one link, which a fresh page starts at the start with; three Right
+  // reach the first, Next goes to the second, six more reach it. Its words
   // are the desktop's, beside the view.
   await session.open();
-  await driver.input(session.steps('Right*3'));
-  await session.choose(kMenuRows.practice, kPractice.indexOf(264));
+  for (let i = 0; i < 2; ++i) {
+    await driver.input(session.steps('Right*3'));
+    await session.choose(kMenuRows.practice, kPractice.indexOf(kMenuAddToSet));
+  }
+  await session.choose(kMenuRows.practice, kPractice.indexOf(kMenuLinkSet));
   const target = await driver.evaluate(() => location.hash);
+  const targets = target.slice('#target='.length).split('&target=').flatMap((text) => ['--target', decodeURIComponent(text)]);
+  check(targets.length === 4, `${name}: the set's link is ${target}`);
   await driver.open(`${config.url}?exercise${target}`);
   await driver.waitUntilDrawing(`${config.url}?exercise${target}`);
   const played = [];
-  for (const keys of ['', 'Right*3']) {
-    if (keys) await driver.input(session.steps(keys));
-    if (keys) played.push('special 102', 'special 102', 'special 102');
+  for (const [keys, events, said] of [['', [], 'Exercise 1 of 2'], ['Right*3', Array(3).fill('special 102'), 'Reached in 3 moves'],
+    ['next', [`menu ${kMenuNext}`], 'Exercise 2 of 2'], ['Right*6', Array(6).fill('special 102'), 'Reached in 6 moves']]) {
+    if (keys === 'next') await session.choose(kMenuRows.practice, kPractice.indexOf(kMenuNext));
+    else if (keys) await driver.input(session.steps(keys));
+    played.push(...events);
     await session.settle();
-    const [page, desktop] = [await session.shownText(), practiceLines(desktopText(played, ['--target',
-      decodeURIComponent(target.slice('#target='.length))]))];
-    check(page === desktop && desktop.includes(keys ? 'Reached in 3 moves' : 'Moves: 0'),
-      `${name} exercise: the page shows\n${page}the desktop\n${desktop}`);
+    const [page, desktop] = [await session.shownText(), practiceLines(desktopText(played, targets))];
+    check(page === desktop && desktop.includes(said), `${name} exercise: the page shows\n${page}the desktop\n${desktop}`);
   }
   // Never over the view: beside it on a page wide enough (Chromium's, 1200 CSS px), else under it.
   for (const wide of name === 'chromium' ? [false, true] : [false]) {
@@ -514,6 +522,12 @@ async function teaching(session) {
     check(seen.said && !seen.ran && !seen.text.includes('onerror'), `${name}: the bad link ${bad} gave ${JSON.stringify(seen.said)}`);
     expectPicture(name, 'bad-link', docsPicture('start'), await session.picture(), allowed(name, 'start'));
   }
+  // A set with a bad target starts none of it and says which.
+  const badSet = `${config.url}?bad=set${target}&target=${kBadLinks[1]}`;
+  await driver.open(badSet);
+  await driver.waitUntilDrawing(badSet);
+  const said = await driver.evaluate(() => document.getElementById('bad-link').hidden ? '' : document.getElementById('bad-link').textContent);
+  check(said.includes('target 3 of 3 was not understood') && (await session.shownText()) === '', `${name}: the bad set said "${said}"`);
   if (name === 'chromium') {
     // A screen of 900 x 700 CSS px at 2 device pixels to one, the page its whole window.
     await driver.setViewport(900, 700, 2);
