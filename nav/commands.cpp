@@ -175,6 +175,12 @@ const Command* commandOfSpecialKey(int key) {
   return nullptr;
 }
 
+const Command& dollyCommand(bool nearer) {
+  for (const Command& command : kCommands)
+    if (command.run == moveNearer && (command.amount > 0) == nearer) return command;
+  return quitCommand();  // not reached: the table has both
+}
+
 int commandValue(const Command& command) {
   return command.keys[0] != '\0' ? static_cast<unsigned char>(command.keys[0]) : command.value;
 }

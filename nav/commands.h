@@ -42,6 +42,8 @@ const Command& commandOfKey(unsigned char key);
 // The command a special key runs; null for a code that runs none (a modifier
 // key alone, Num Lock, a keypad key), which is ignored.
 const Command* commandOfSpecialKey(int key);
+// The command that moves the scene nearer (or farther), whatever its key: the wheel's.
+const Command& dollyCommand(bool nearer);
 // The command a menu row's value runs; null for none.
 const Command* commandOfValue(int value);
 // The command of a word of the moves ("Right", "X", "m"); null for none.

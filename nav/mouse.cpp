@@ -51,10 +51,10 @@ void panUnitsPerPixel(int width, int height, double* perX, double* perY) {
   }
 }
 
-// A wheel notch runs P's command (away from the user) or p's, named by its
-// row's label: "wheel, nearer (P)".
+// A wheel notch runs the nearer command (away from the user) or the farther
+// one, named by its row's label: "wheel, nearer (P)".
 void wheelNotch(bool away) {
-  const Command& command = commandOfKey(away ? 'P' : 'p');
+  const Command& command = dollyCommand(away);
   const char* label = commandLabel(command, false);
   beginMove("wheel, %c%s", std::tolower(static_cast<unsigned char>(label[0])), label + 1);
   runCommand(command);

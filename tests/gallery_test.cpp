@@ -29,10 +29,10 @@ struct GalleryAllowance {
   int strays;            // pixels that may differ beyond that: one pixel of a long road edge a row lower (2 pixels)
 };
 const GalleryAllowance kMesa25Allowances[] = {
-    {"orbit", 0, 200.2f, 499, 298.8f, 0, 2},    {"pan", 0, 300, 499, 300, 0, 0},
-    {"matrices", 0, 200.2f, 499, 298.8f, 1, 0}, {"eye-view", 0, 200.2f, 499, 298.8f, 0, 2},
-    {"drag", 0, 274.1f, 499, 224.9f, 0, 0},     {"turn-eye", 0, 250, 499, 250, 1, 0},
-    {"turn-own", 0, 351.4f, 499, 147.6f, 1, 2}, {"practice", 0, 250, 499, 250, 1, 0},
+    {"orbit", 0, 200.2f, 499, 298.8f, 0, 2},      {"pan", 0, 300, 499, 300, 0, 0},
+    {"matrices", 0, 200.2f, 499, 298.8f, 1, 0},   {"eye-view", 0, 200.2f, 499, 298.8f, 0, 2},
+    {"drag", 0, 274.1f, 499, 224.9f, 0, 0},       {"turn-eye", 0, 250, 499, 250, 1, 0},
+    {"turn-own", 0, 351.4f, 499, 147.6f, 1, 2},   {"practice", 0, 250, 499, 250, 1, 0},
     {"practice-reached", 0, 250, 499, 250, 1, 0},
 };
 

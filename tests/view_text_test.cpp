@@ -99,6 +99,10 @@ TEST(Navigation, ExercisesCountMovesAndSayWhenReached) {
   std::vector<std::string> words;
   for (std::string word; printed >> word;) words.push_back(word);
   ASSERT_EQ(words.size(), 7u);
+  testing::internal::CaptureStdout();
+  onMenu(kMenuLinkTarget);  // one view as an exercise: a set of one
+  const std::string one = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(one.rfind("velmora --target ", 0), 0u) << one;
   for (const std::string& start : {std::string(), words[2]}) {  // the first target's view
     resetViewer();
     std::vector<std::string> args(words);
