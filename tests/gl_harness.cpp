@@ -14,8 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <glm/gtc/matrix_transform.hpp>
-
-#include <gtest/gtest.h>
+#include <sstream>
 
 #include "app/projection.h"
 #include "app/startup.h"
@@ -23,6 +22,7 @@
 #include "nav/nav.h"
 #include "scene/scene.h"
 #include "tests/crash_report.h"
+#include "tools/events.h"
 #include "tools/xdrive.h"
 
 namespace {
@@ -293,4 +293,23 @@ void expectViewMatches(const Oracle& oracle, const std::string& what) {
   EXPECT_LT(glm::length(offset - glm::dvec3(mv[3])), 1e-4) << what << ": sceneOffset off the matrix's translation";
   EXPECT_EQ(readInt(GL_MATRIX_MODE), GL_MODELVIEW) << what;
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << what;
+}
+
+bool applyEvents(const std::string& events, std::string* bad) {
+  std::istringstream stream(events);
+  for (std::string event; std::getline(stream, event, ';');) {
+    *bad = event;
+    if (!applyEvent(event.c_str())) return false;
+  }
+  return true;
+}
+
+PracticeShown readPractice() {
+  float modelview[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+  char lines[kPracticeLines][kViewTextColumns];
+  PracticeShown shown;
+  const int used = formatPracticeText(view, modelview, lines, &shown.count);
+  shown.lines.assign(lines, lines + used);
+  return shown;
 }

@@ -80,3 +80,13 @@ struct Oracle {
 void pressAll(const std::string& keys, Oracle* oracle);
 // The program's view is the oracle's: matrix, scene offset, matrix mode and no GL error.
 void expectViewMatches(const Oracle& oracle, const std::string& what);
+
+// Events as velmora-replay takes them (tools/events.h), ';' between them;
+// false at the first that is none, which *bad then holds.
+bool applyEvents(const std::string& events, std::string* bad);
+// The exercise's lines as the program has them now, and which is the count's.
+struct PracticeShown {
+  std::vector<std::string> lines;
+  int count = 0;
+};
+PracticeShown readPractice();

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstring>
 #include <glm/gtc/matrix_transform.hpp>
-#include <sstream>
 
 #include "app/projection.h"
 #include "app/view_link.h"
@@ -12,7 +11,6 @@
 #include "nav/nav.h"
 #include "scene/scene.h"
 #include "tests/gl_harness.h"
-#include "tools/events.h"
 
 namespace {
 
@@ -201,8 +199,8 @@ TEST(FrameInvariants, CarsAndPostsAreWhiteWithTheGizmoShown) {
   };
   for (const Case& c : cases) {
     resetViewer();
-    std::istringstream events(c.events);
-    for (std::string event; std::getline(events, event, ';');) ASSERT_TRUE(applyEvent(event.c_str())) << event;
+    std::string bad;
+    ASSERT_TRUE(applyEvents(c.events, &bad)) << bad;
     if (c.nearBy != 0) {
       ViewLink link = {};
       link.flags[0] = 1;

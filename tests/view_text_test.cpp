@@ -49,23 +49,20 @@ TEST(Navigation, ExercisesCountMovesAndSayWhenReached) {
   };
   for (const Case& c : cases) {
     resetViewer();
-    std::string events = std::strncmp(c.events, "before:", 7) == 0 ? c.events + 7 : std::string("menu 303;") + c.events;
-    std::istringstream stream(events);
-    for (std::string event; std::getline(stream, event, ';');) ASSERT_TRUE(applyEvent(event.c_str())) << event;
-    float modelview[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-    char lines[kPracticeLines][kViewTextColumns];
-    int count = 0;
-    const int used = formatPracticeText(view, modelview, lines, &count);
+    std::string bad;
+    ASSERT_TRUE(applyEvents(
+        std::strncmp(c.events, "before:", 7) == 0 ? c.events + 7 : std::string("menu 303;") + c.events, &bad))
+        << bad;
+    const PracticeShown shown = readPractice();
     if (c.count == nullptr) {
-      EXPECT_EQ(used, 0) << c.events;
+      EXPECT_TRUE(shown.lines.empty()) << c.events;
       EXPECT_EQ(view.practice.number, 0) << c.events << ": its target is still drawn";
       continue;
     }
-    ASSERT_GT(used, 0) << c.events;
-    EXPECT_STREQ(lines[count], c.count) << c.events;
+    ASSERT_FALSE(shown.lines.empty()) << c.events;
+    EXPECT_EQ(shown.lines[shown.count], c.count) << c.events;
     if (c.first != nullptr) {
-      EXPECT_EQ(std::strncmp(lines[0], c.first, std::strlen(c.first)), 0) << lines[0];
+      EXPECT_EQ(shown.lines[0].rfind(c.first, 0), 0u) << shown.lines[0];
     }
   }
   // The edge: a turn or a shift of the target just within half a key step, and just beyond it.
@@ -123,17 +120,14 @@ TEST(Navigation, ExercisesCountMovesAndSayWhenReached) {
         {"menu 262", "Exercise 1 of 3: Reach the faint view.", "Moves: 0"},
     };
     for (const auto& step : steps) {
-      std::istringstream events(step[0]);
-      for (std::string event; std::getline(events, event, ';');) ASSERT_TRUE(applyEvent(event.c_str())) << event;
-      float modelview[16];
-      glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-      char lines[kPracticeLines][kViewTextColumns];
-      int count = 0;
-      ASSERT_EQ(formatPracticeText(view, modelview, lines, &count), 2) << step[0] << ": a linked one has no lesson";
+      std::string bad;
+      ASSERT_TRUE(applyEvents(step[0], &bad)) << bad;
+      const PracticeShown shown = readPractice();
+      ASSERT_EQ(shown.lines.size(), 2u) << step[0] << ": a linked one has no lesson";
       if (step[1] != nullptr) {
-        EXPECT_STREQ(lines[0], step[1]) << start << " " << step[0];
+        EXPECT_EQ(shown.lines[0], step[1]) << start << " " << step[0];
       }
-      EXPECT_STREQ(lines[count], step[2]) << start << " " << step[0];
+      EXPECT_EQ(shown.lines[1], step[2]) << start << " " << step[0];
     }
   }
 }

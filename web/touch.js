@@ -71,8 +71,8 @@ function velmoraTouch(page) {
     const at = page.toBuffer(point[0], point[1]);
     const now = {};
     if (at[0] !== gesture.at[0] || at[1] !== gesture.at[1]) now.at = gesture.at = at;
-    const scale = gesture.ids.length === 2 ? spreadOf(pointsOf(gesture.ids)) / gesture.spread : 1;
-    if (scale !== gesture.scale && gesture.ids.length === 2) now.scale = gesture.scale = scale;
+    const scale = gesture.ids.length === 2 ? spreadOf(pointsOf(gesture.ids)) / gesture.spread : gesture.scale;
+    if (scale !== gesture.scale) now.scale = gesture.scale = scale;
     if (now.at || now.scale !== undefined) frames.gather(now);
   }
 
